@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace mac {
+
+// The layout of the integer PCM the encoder takes in, as the WAV stream
+// declares it.
+struct PcmFormat {
+    int channels = 0;          // 1 or 2
+    int bits = 0;              // 8 (unsigned), 16 or 24 (signed)
+    uint32_t sample_rate = 0;  // Hz
+
+    int bytes_per_sample() const { return bits / 8; }
+    std::size_t block_bytes() const { return static_cast<std::size_t>(channels) * bytes_per_sample(); }
+};
+
+} // namespace mac
