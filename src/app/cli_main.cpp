@@ -8,9 +8,8 @@
 #include "shell/file_list.h"
 #include "shell/user_port.h"
 
-#if __has_include("formats/info_command.h")
+#ifdef SONDREL_HAS_INFO
 #include "formats/info_command.h"
-#define SONDREL_HAS_INFO 1
 #endif
 
 namespace {
