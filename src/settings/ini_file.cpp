@@ -63,7 +63,8 @@ bool isCleanText(std::string_view text) {
   for (unsigned char c : text)
     if ((c < 0x20 && c != '\t') || c == 0x7f) return false;
   QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-  QString decoded = decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+  // The decoder works lazily: only converting to a QString runs it.
+  const QString decoded = decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
   return !decoder.hasError();
 }
 

@@ -133,12 +133,12 @@ QLabel* OptionBinder::valueLabel(const std::string& sliderName) {
   if (caption == kValueLabels.end() || binding == bindings_.end()) return nullptr;
   auto* label = new QLabel;
   label->setObjectName(QString::fromLatin1(caption->label.data(), static_cast<qsizetype>(caption->label.size())));
-  // The designed caption stays until the slider first moves; a value loaded
+  // The initial caption stays until the slider first moves; a value loaded
   // before the window exists has already moved it.
   const int position = model_.slider(sliderName);
   label->setText(position == findControl(sliderName)->defaultValue
-                     ? QString::fromUtf8(caption->designedCaption.data(),
-                                         static_cast<qsizetype>(caption->designedCaption.size()))
+                     ? QString::fromUtf8(caption->initialCaption.data(),
+                                         static_cast<qsizetype>(caption->initialCaption.size()))
                      : labelText(sliderName, position));
   binding->label = label;
   return label;

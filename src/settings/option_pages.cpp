@@ -1,7 +1,7 @@
 #include "settings/option_pages.h"
 
 #include "settings/equalizer_presets.h"
-#include "settings/folders.h"
+#include "shell/folders.h"
 #include "settings/option_binder.h"
 #include "settings/settings_model.h"
 
@@ -121,7 +121,7 @@ class PageBuilder {
       const QString chosen =
           QFileDialog::getExistingDirectory(dialog, QString(), QString::fromStdString(model.text("efolder")));
       if (chosen.isEmpty()) return;
-      model.setText("efolder", withTrailingSlash(chosen.toStdString()));
+      model.setText("efolder", AddSlash(chosen.toStdString()));
       binder.refresh();
     });
     whole(line({folder, browse}));

@@ -99,9 +99,7 @@ Tfrmoption::Tfrmoption(SettingsModel& model, SettingsHost& host, QWidget* parent
   layout->addLayout(buttons);
 
   connect(binder_, &OptionBinder::edited, binder_, &OptionBinder::refresh);
-  // A fixed dialog, at least as large as designed, large enough for the
-  // desktop's fonts.
-  setMinimumSize(532, 312);
+  // A fixed dialog of at least 532 x 312, grown to what the desktop's fonts need.
   setFixedSize(sizeHint().expandedTo(QSize(532, 312)));
 }
 

@@ -2,7 +2,7 @@
 
 #include "audio/wma_rates.h"
 #include "settings/equalizer_presets.h"
-#include "settings/folders.h"
+#include "shell/folders.h"
 #include "settings/ini_file.h"
 #include "settings/skins.h"
 
@@ -72,7 +72,7 @@ bool cueImageTakesApeTag(int format, int aacFormat) {
 
 SettingsModel::SettingsModel(std::filesystem::path dataFolder, std::string musicFolder,
                              std::filesystem::path skinFolder)
-    : dataFolder_(std::move(dataFolder)), musicFolder_(withTrailingSlash(std::move(musicFolder))) {
+    : dataFolder_(std::move(dataFolder)), musicFolder_(AddSlash(musicFolder)) {
   const auto& all = controls();
   states_.resize(all.size());
   for (int i = 0; i < static_cast<int>(all.size()); ++i) {

@@ -10,7 +10,7 @@ namespace sondrel::settings {
 struct ValueLabel {
   std::string_view label;            // the label's control name
   std::string_view slider;           // the slider it follows
-  std::string_view designedCaption;  // shown until the slider first moves
+  std::string_view initialCaption;  // shown until the slider first moves
 };
 
 inline constexpr std::array<ValueLabel, 11> kValueLabels{{

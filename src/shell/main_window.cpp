@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "settings/option_window.h"
 #include "shell/about_window.h"
 #include "shell/audio_list_view.h"
 #include "shell/extensions.h"
@@ -121,10 +122,15 @@ void Tfrmmain::FormCreate() {
   musicFolder_ = musicFolder();
   outputFolder_ = musicFolder_;
 
+  settings_ = std::make_unique<settings::SettingsModel>(dataFolder_, musicFolder_, skinFolder_);
+  settings_->setHost(this);
+
   timer2_.setSingleShot(true);
   timer2_.setInterval(1000);
   connect(&timer2_, &QTimer::timeout, this, [this] {
     if (splash_) splash_->close();
+    splashShowing_ = false;
+    if (!skinName_.isEmpty()) applySkin(skinName_, settings_->slider("barskinhue"));
   });
 
   std::error_code ec;
@@ -138,7 +144,9 @@ void Tfrmmain::FormCreate() {
 
 void Tfrmmain::applySkin(const QString& name, int hueDegrees) {
   const QString sheet = loadSkin(skinFolder_, name, hueDegrees);
-  if (!sheet.isEmpty()) qApp->setStyleSheet(sheet);
+  if (sheet.isEmpty()) return;
+  skinName_ = name;
+  qApp->setStyleSheet(sheet);
 }
 
 QAction* Tfrmmain::action(QMenu* menu, const char* name, const char* caption) {
@@ -179,7 +187,7 @@ void Tfrmmain::buildMenus() {
   action(act, "SplitAudio2", "Split Audio");
 
   QMenu* pref = menuBar()->addMenu("&Preference");
-  action(pref, "Options1", "Options");
+  connect(action(pref, "Options1", "Options"), &QAction::triggered, this, &Tfrmmain::btnoptionClick);
   connect(action(pref, "GotoOutPutFolder1", "Go to Output Folder"), &QAction::triggered, this,
           &Tfrmmain::GotoOutPutFolder1Click);
 
@@ -298,8 +306,8 @@ void Tfrmmain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!firstShow_) return;
   RefreshCommands();
-  // Until the settings store is loaded here, the output folder is its default.
-  setStatus(2, "Output Folder:" + outputFolder_);
+  settings_->load();
+  outputFolderChanged(settings_->text("efolder"));
   timer2_.start();
   firstShow_ = false;
   for (const QString& arg : commandLineFiles_) {
@@ -419,15 +427,20 @@ void Tfrmmain::audiolistClick() {
 // --- Folders, help, about ---
 
 void Tfrmmain::GotoOutPutFolder1Click() {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(outputFolder_)));
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(settings_->text("efolder"))));
 }
 
 void Tfrmmain::SetOutPutFolder1Click() {
-  const QString folder =
-      QFileDialog::getExistingDirectory(this, "Set Output Folder", QString::fromStdString(outputFolder_));
+  const QString folder = QFileDialog::getExistingDirectory(this, "Select output folder");
   if (folder.isEmpty()) return;
-  outputFolder_ = AddSlash(folder.toStdString());
+  outputFolder_ = folder.toStdString();
+  settings_->setText("efolder", outputFolder_);
   setStatus(2, "Output Folder:" + outputFolder_);
+}
+
+void Tfrmmain::btnoptionClick() {
+  if (!frmoption_) frmoption_ = new settings::Tfrmoption(*settings_, *this, this);
+  frmoption_->exec();
 }
 
 void Tfrmmain::ContentsandIndex1Click() {
@@ -457,5 +470,21 @@ void Tfrmmain::setStatus(int panel, const std::string& text) {
 }
 
 void Tfrmmain::processEvents() { QCoreApplication::processEvents(); }
+
+// --- SettingsHost ---
+
+bool Tfrmmain::loadSoundFont(const std::string& path) { return engine_.loadSoundFont(path); }
+
+void Tfrmmain::outputFolderChanged(const std::string& folder) {
+  outputFolder_ = folder;
+  setStatus(2, "Output Folder:" + folder);
+}
+
+void Tfrmmain::skinChanged(const std::string& name, int hue) {
+  // While the splash shows, the hue waits for it to close.
+  applySkin(name.empty() ? skinName_ : QString::fromStdString(name), splashShowing_ ? 0 : hue);
+}
+
+void Tfrmmain::information(const std::string& text) { showInfo(text); }
 
 }  // namespace sondrel

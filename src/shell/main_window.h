@@ -12,6 +12,8 @@
 #include <string>
 
 #include "audio/engine.h"
+#include "settings/settings_host.h"
+#include "settings/settings_model.h"
 #include "shell/file_list.h"
 
 class QAction;
@@ -24,14 +26,18 @@ namespace sondrel {
 
 class AudioListView;
 class FileListModel;
+namespace settings {
+class Tfrmoption;
+}
 
-class Tfrmmain : public QMainWindow, public UserPort {
+class Tfrmmain : public QMainWindow, public UserPort, public settings::SettingsHost {
   Q_OBJECT
  public:
   Tfrmmain(audio::Engine& engine, QStringList commandLineFiles, QWidget* splash = nullptr);
   ~Tfrmmain() override;
 
   FileList& fileList() { return *list_; }
+  settings::SettingsModel& settings() { return *settings_; }
   AudioListView* audioList() const { return audiolist_; }
 
   const std::string& programFolder() const { return programFolder_; }
@@ -52,6 +58,12 @@ class Tfrmmain : public QMainWindow, public UserPort {
   void setStatus(int panel, const std::string& text) override;
   void processEvents() override;
 
+  // SettingsHost
+  bool loadSoundFont(const std::string& path) override;
+  void outputFolderChanged(const std::string& folder) override;
+  void skinChanged(const std::string& name, int hue) override;
+  void information(const std::string& text) override;
+
  public slots:
   void btnaddClick();
   void AddFolder1Click();
@@ -69,6 +81,7 @@ class Tfrmmain : public QMainWindow, public UserPort {
   void About1Click();
   void GotoOutPutFolder1Click();
   void SetOutPutFolder1Click();
+  void btnoptionClick();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -89,6 +102,10 @@ class Tfrmmain : public QMainWindow, public UserPort {
   QStringList commandLineFiles_;
   QWidget* splash_;
   std::unique_ptr<FileList> list_;
+  std::unique_ptr<settings::SettingsModel> settings_;
+  settings::Tfrmoption* frmoption_ = nullptr;
+  QString skinName_;
+  bool splashShowing_ = true;
   FileListModel* model_ = nullptr;
   AudioListView* audiolist_ = nullptr;
   QFrame* paintFrame_ = nullptr;

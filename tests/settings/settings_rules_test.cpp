@@ -225,7 +225,8 @@ TEST_F(SettingsTest, DefaultButtonRestoresOnlyTheActivePage) {
   model->restorePageDefaults(kMp3Page);
   const auto after = snapshot(*model);
   for (const ControlDef& d : controls()) {
-    if (d.page == kMp3Page) EXPECT_EQ(after.at(d.name), defaults.at(d.name)) << d.name;
+    if (d.page != kMp3Page) continue;
+    EXPECT_EQ(after.at(d.name), defaults.at(d.name)) << d.name;
   }
   EXPECT_TRUE(model->check("coggaverage"));
   EXPECT_TRUE(model->enabled("mp3presetcom"));
