@@ -70,6 +70,7 @@ size_t Stream::read(void* out, size_t bytes) {
     const size_t gotBytes = got * static_cast<size_t>(align);
     if (format_ != SampleFormat::F32) convertFromFloat(target, got * info_.channels, format_, out);
     for (auto& p : processors_) p.fn(out, gotBytes);
+    for (auto& s : sinks_) s.second(out, gotBytes);
     position_ += static_cast<int64_t>(gotBytes);
     firePositionSyncs(position_);
   }
@@ -139,6 +140,16 @@ int Stream::addProcessor(Processor processor) {
 
 void Stream::removeProcessor(int id) {
   std::erase_if(processors_, [id](const ProcessorSlot& p) { return p.id == id; });
+}
+
+int Stream::addSink(Sink sink) {
+  const int id = nextId_++;
+  sinks_.emplace_back(id, std::move(sink));
+  return id;
+}
+
+void Stream::removeSink(int id) {
+  std::erase_if(sinks_, [id](const auto& s) { return s.first == id; });
 }
 
 int Stream::addSync(SyncKind kind, int64_t bytePosition, SyncCallback callback, bool mixTime, bool oneTime) {

@@ -16,6 +16,8 @@ namespace sondrel::audio {
 // Called in place on each block read, in the stream's own layout.
 using Processor = std::function<void(void* data, size_t bytes)>;
 using SyncCallback = std::function<void()>;
+// Receives each block after the processors (an encoder fed by the stream).
+using Sink = std::function<void(const void* data, size_t bytes)>;
 
 enum class SyncKind {
   Position,       // once the read reaches a byte position
@@ -59,6 +61,8 @@ class Stream {
 
   int addProcessor(Processor processor);
   void removeProcessor(int id);
+  int addSink(Sink sink);
+  void removeSink(int id);
   // `mixTime` marks syncs that must run as the data is produced rather than
   // when it is heard; for decoding streams both run inside read().
   int addSync(SyncKind kind, int64_t bytePosition, SyncCallback callback, bool mixTime = false,
@@ -90,6 +94,7 @@ class Stream {
   bool ended_ = false;
   std::vector<float> scratch_;
   std::vector<ProcessorSlot> processors_;
+  std::vector<std::pair<int, Sink>> sinks_;
   std::vector<SyncSlot> syncs_;
   int nextId_ = 1;
 };

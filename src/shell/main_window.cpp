@@ -19,6 +19,8 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "convert/converter.h"
+#include "convert/progress_window.h"
 #include "settings/option_window.h"
 #include "shell/about_window.h"
 #include "shell/audio_list_view.h"
@@ -66,6 +68,12 @@ void Tfrmmain::FormCreate() {
   setWindowTitle("Sondrel");
   resize(800, 560);
   list_ = std::make_unique<FileList>(engine_, *this);
+  // Folders beside the program and of the user.
+  programFolder_ = AddSlash(QCoreApplication::applicationDirPath().toStdString());
+  skinFolder_ = programFolder_ + "skin";
+  dataFolder_ = documentsFolder() + "qorv/";
+  musicFolder_ = musicFolder();
+  outputFolder_ = musicFolder_;
 
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
@@ -115,15 +123,12 @@ void Tfrmmain::FormCreate() {
   connect(audiolist_, &QWidget::customContextMenuRequested, this, &Tfrmmain::PopupMenu1Popup);
   qApp->installEventFilter(this);
 
-  // Folders beside the program and of the user.
-  programFolder_ = AddSlash(QCoreApplication::applicationDirPath().toStdString());
-  skinFolder_ = programFolder_ + "skin";
-  dataFolder_ = documentsFolder() + "qorv/";
-  musicFolder_ = musicFolder();
-  outputFolder_ = musicFolder_;
 
   settings_ = std::make_unique<settings::SettingsModel>(dataFolder_, musicFolder_, skinFolder_);
   settings_->setHost(this);
+  frmenc_ = new convert::Tfrmenc(*settings_, *this, this);
+  converter_ = std::make_unique<convert::Converter>(engine_, *settings_, *list_, *this, *frmenc_, programFolder_);
+  frmenc_->setCancelHandler([this] { converter_->cancel(); });
 
   timer2_.setSingleShot(true);
   timer2_.setInterval(1000);
@@ -198,6 +203,10 @@ void Tfrmmain::buildMenus() {
   connect(action(help, "MailUs1", "Mail Us"), &QAction::triggered, this, &Tfrmmain::MailUs1Click);
   help->addSeparator();
   connect(action(help, "About1", "About"), &QAction::triggered, this, &Tfrmmain::About1Click);
+
+  for (int i = 0; i < 9; ++i)
+    connect(actions_[kConvertActions[i]], &QAction::triggered, this, [this, i] { convertTo(i + 1); });
+  connect(actions_["Convert1"], &QAction::triggered, this, &Tfrmmain::Convert1Click);
 
   // The menu items and the tool buttons of the same command share a handler.
   connect(actions_["Property2"], &QAction::triggered, actions_["Property1"], &QAction::trigger);
@@ -435,7 +444,16 @@ void Tfrmmain::SetOutPutFolder1Click() {
   if (folder.isEmpty()) return;
   outputFolder_ = folder.toStdString();
   settings_->setText("efolder", outputFolder_);
+  converter_->setOutputFolder(outputFolder_);
   setStatus(2, "Output Folder:" + outputFolder_);
+}
+
+void Tfrmmain::convertTo(int format) { converter_->ConvertChecked(format); }
+
+void Tfrmmain::Convert1Click() {
+  const int index = settings_->list("cdefaultformatcom");
+  if (index >= 0 && index < 9) convertTo(index + 1);
+  else if (index == 9) actions_["ConverttoCUE1"]->trigger();
 }
 
 void Tfrmmain::btnoptionClick() {
@@ -477,6 +495,7 @@ bool Tfrmmain::loadSoundFont(const std::string& path) { return engine_.loadSound
 
 void Tfrmmain::outputFolderChanged(const std::string& folder) {
   outputFolder_ = folder;
+  if (converter_) converter_->setOutputFolder(folder);
   setStatus(2, "Output Folder:" + folder);
 }
 

@@ -29,6 +29,10 @@ class FileListModel;
 namespace settings {
 class Tfrmoption;
 }
+namespace convert {
+class Converter;
+class Tfrmenc;
+}
 
 class Tfrmmain : public QMainWindow, public UserPort, public settings::SettingsHost {
   Q_OBJECT
@@ -38,6 +42,8 @@ class Tfrmmain : public QMainWindow, public UserPort, public settings::SettingsH
 
   FileList& fileList() { return *list_; }
   settings::SettingsModel& settings() { return *settings_; }
+  convert::Converter& converter() { return *converter_; }
+  convert::Tfrmenc* progressWindow() { return frmenc_; }
   AudioListView* audioList() const { return audiolist_; }
 
   const std::string& programFolder() const { return programFolder_; }
@@ -82,6 +88,9 @@ class Tfrmmain : public QMainWindow, public UserPort, public settings::SettingsH
   void GotoOutPutFolder1Click();
   void SetOutPutFolder1Click();
   void btnoptionClick();
+  // The "Convert to" commands (format 1..9) and the list's "Convert".
+  void convertTo(int format);
+  void Convert1Click();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -104,6 +113,8 @@ class Tfrmmain : public QMainWindow, public UserPort, public settings::SettingsH
   std::unique_ptr<FileList> list_;
   std::unique_ptr<settings::SettingsModel> settings_;
   settings::Tfrmoption* frmoption_ = nullptr;
+  convert::Tfrmenc* frmenc_ = nullptr;
+  std::unique_ptr<convert::Converter> converter_;
   QString skinName_;
   bool splashShowing_ = true;
   FileListModel* model_ = nullptr;
