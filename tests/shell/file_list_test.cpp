@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <unistd.h>
 
 #include "shell/file_list.h"
+#include "support/recording_port.h"
 #include "support/test_support.h"
 
 using namespace sondrel;
@@ -15,16 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class RecordingPort : public UserPort {
- public:
-  void showError(const std::string& t) override { errors.push_back(t); }
-  void showInfo(const std::string& t) override { infos.push_back(t); }
-  void setStatus(int panel, const std::string& t) override { status[panel] = t; }
-  void processEvents() override { ++breaths; }
-  std::vector<std::string> errors, infos;
-  std::map<int, std::string> status;
-  int breaths = 0;
-};
+using test::RecordingPort;
 
 struct ListFixture : ::testing::Test {
   audio::Engine engine;

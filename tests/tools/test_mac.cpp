@@ -3,12 +3,14 @@
 // CRC checked, and the file's own bookkeeping must agree with what it holds.
 
 #include "ape_file.h"
-#include "subprocess.h"
+#include "support/test_support.h"
 #include "wav_synth.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -42,31 +44,25 @@ const char* raw_format(int bits)
     return bits == 8 ? "u8" : bits == 16 ? "s16le" : "s24le";
 }
 
-// A folder of its own for each test, removed afterwards.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/mac-test-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot create a temporary folder");
-        path_ = pattern;
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+using sondrel::test::ProcessResult;
+using sondrel::test::run;
+using TempFolder = sondrel::test::TempDir;
 
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    const fs::path& path() const { return path_; }
+std::string as_text(const std::vector<uint8_t>& bytes)
+{
+    return {bytes.begin(), bytes.end()};
+}
 
-private:
-    fs::path path_;
-};
+void write_file(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    sondrel::test::writeFile(path, as_text(bytes));
+}
+
+std::vector<uint8_t> read_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 std::vector<std::string> folder_entries(const fs::path& folder)
 {
@@ -77,15 +73,16 @@ std::vector<std::string> folder_entries(const fs::path& folder)
     return names;
 }
 
+// Feeds the WAV on standard input, as the converter does.
 ProcessResult encode_from_stdin(const std::string& wav, const std::string& ape, int level)
 {
-    return run_process({kMac, "-", ape, level_switch(level)}, wav);
+    return run({kMac, "-", ape, level_switch(level)}, as_text(read_file(wav)));
 }
 
 // Decodes with frame CRCs checked and any decoding error fatal.
 ProcessResult decode(const std::string& ape, int bits)
 {
-    return run_process({"ffmpeg", "-nostdin", "-v", "error", "-err_detect", "crccheck+explode", "-xerror", "-i", ape,
+    return run({"ffmpeg", "-nostdin", "-v", "error", "-err_detect", "crccheck+explode", "-xerror", "-i", ape,
                         "-f", raw_format(bits), "-"});
 }
 
@@ -101,18 +98,18 @@ testing::AssertionResult same_bytes(const std::string& decoded, const std::vecto
 }
 
 // Encodes `pcm` wrapped in a plain WAV and expects FFmpeg to give it back.
-void expect_round_trip(const TempFolder& folder, const PcmSpec& spec, const std::vector<uint8_t>& pcm, int level)
+void expect_round_trip(const TempFolder& folder, const PcmShape& shape, const std::vector<uint8_t>& pcm, int level)
 {
     const std::string wav = folder.file("in.wav");
     const std::string ape = folder.file("out.ape");
-    write_file(wav, make_wav(spec, pcm));
+    write_file(wav, make_wav(shape, pcm));
 
     const ProcessResult encoded = encode_from_stdin(wav, ape, level);
-    ASSERT_EQ(encoded.exit_code, 0) << encoded.err;
+    ASSERT_EQ(encoded.exitCode, 0) << encoded.err;
     EXPECT_EQ(encoded.err, "");
 
-    const ProcessResult decoded = decode(ape, spec.bits);
-    ASSERT_EQ(decoded.exit_code, 0) << decoded.err;
+    const ProcessResult decoded = decode(ape, shape.bits);
+    ASSERT_EQ(decoded.exitCode, 0) << decoded.err;
     EXPECT_EQ(decoded.err, "");
     EXPECT_TRUE(same_bytes(decoded.out, pcm));
 }
@@ -159,9 +156,9 @@ class RoundTrip : public testing::TestWithParam<RoundTripCase> {};
 TEST_P(RoundTrip, FfmpegDecodesExactlyTheInput)
 {
     const RoundTripCase& c = GetParam();
-    const PcmSpec spec{c.bits, c.channels, 44100};
+    const PcmShape shape{c.bits, c.channels, 44100};
     TempFolder folder;
-    expect_round_trip(folder, spec, synthesize(c.signal, spec, c.blocks), c.level);
+    expect_round_trip(folder, shape, synthesize(c.signal, shape, c.blocks), c.level);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLevelsDepthsAndSignals, RoundTrip, testing::ValuesIn(round_trip_cases()),
@@ -181,9 +178,9 @@ class InputVariants : public testing::TestWithParam<InputCase> {};
 TEST_P(InputVariants, AreEncodedLosslessly)
 {
     const InputCase& c = GetParam();
-    const PcmSpec spec{16, 2, 48000};
-    const std::vector<uint8_t> pcm = synthesize(Signal::Music, spec, 20011);
-    std::vector<uint8_t> wav = make_wav(spec, pcm, c.layout);
+    const PcmShape shape{16, 2, 48000};
+    const std::vector<uint8_t> pcm = synthesize(Signal::Music, shape, 20011);
+    std::vector<uint8_t> wav = make_wav(shape, pcm, c.layout);
     wav.insert(wav.end(), c.stray_bytes, 0x55);
 
     TempFolder folder;
@@ -191,11 +188,11 @@ TEST_P(InputVariants, AreEncodedLosslessly)
     const std::string ape = folder.file("out.ape");
     write_file(wav_path, wav);
 
-    const ProcessResult encoded = c.from_path ? run_process({kMac, wav_path, ape, "-c2000"})
+    const ProcessResult encoded = c.from_path ? run({kMac, wav_path, ape, "-c2000"})
                                               : encode_from_stdin(wav_path, ape, 2000);
-    ASSERT_EQ(encoded.exit_code, 0) << encoded.err;
-    const ProcessResult decoded = decode(ape, spec.bits);
-    ASSERT_EQ(decoded.exit_code, 0) << decoded.err;
+    ASSERT_EQ(encoded.exitCode, 0) << encoded.err;
+    const ProcessResult decoded = decode(ape, shape.bits);
+    ASSERT_EQ(decoded.exitCode, 0) << decoded.err;
     EXPECT_TRUE(same_bytes(decoded.out, pcm));
 }
 
@@ -237,7 +234,7 @@ struct ProbeCase {
 
 std::map<std::string, std::string> probe(const std::string& path)
 {
-    const ProcessResult result = run_process({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
+    const ProcessResult result = run({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
                                               "stream=sample_rate,channels,duration_ts,duration", "-of",
                                               "default=noprint_wrappers=1", path});
     std::map<std::string, std::string> fields;
@@ -255,12 +252,12 @@ class Probe : public testing::TestWithParam<ProbeCase> {};
 TEST_P(Probe, ReportsRateChannelsAndDuration)
 {
     const ProbeCase& c = GetParam();
-    const PcmSpec spec{c.bits, c.channels, c.rate};
+    const PcmShape shape{c.bits, c.channels, c.rate};
     TempFolder folder;
     const std::string wav = folder.file("in.wav");
     const std::string ape = folder.file("out.ape");
-    write_file(wav, make_wav(spec, synthesize(Signal::Music, spec, c.blocks)));
-    ASSERT_EQ(encode_from_stdin(wav, ape, 3000).exit_code, 0);
+    write_file(wav, make_wav(shape, synthesize(Signal::Music, shape, c.blocks)));
+    ASSERT_EQ(encode_from_stdin(wav, ape, 3000).exitCode, 0);
 
     auto fields = probe(ape);
     EXPECT_EQ(fields["sample_rate"], std::to_string(c.rate));
@@ -282,7 +279,7 @@ INSTANTIATE_TEST_SUITE_P(Rates, Probe,
 
 struct LayoutCase {
     int level;
-    PcmSpec spec;
+    PcmShape shape;
     std::size_t blocks;
 };
 
@@ -290,7 +287,7 @@ std::string md5_hex(const std::vector<uint8_t>& bytes, const TempFolder& folder)
 {
     const std::string path = folder.file("md5-input");
     write_file(path, bytes);
-    const ProcessResult result = run_process({"md5sum", path});
+    const ProcessResult result = run({"md5sum", path});
     return result.out.substr(0, 32);
 }
 
@@ -313,17 +310,17 @@ TEST_P(FileLayout, HeaderSeekTableAndMd5DescribeTheFrames)
     TempFolder folder;
     const std::string wav = folder.file("in.wav");
     const std::string ape = folder.file("out.ape");
-    write_file(wav, make_wav(c.spec, synthesize(Signal::Music, c.spec, c.blocks)));
-    ASSERT_EQ(encode_from_stdin(wav, ape, c.level).exit_code, 0);
+    write_file(wav, make_wav(c.shape, synthesize(Signal::Music, c.shape, c.blocks)));
+    ASSERT_EQ(encode_from_stdin(wav, ape, c.level).exitCode, 0);
 
     const std::vector<uint8_t> file = read_file(ape);
     const ApeLayout a = read_ape_layout(file);
     EXPECT_EQ(a.magic, "MAC ");
     EXPECT_EQ(a.version, 3990);
     EXPECT_EQ(a.compression_level, c.level);
-    EXPECT_EQ(a.bits, c.spec.bits);
-    EXPECT_EQ(a.channels, c.spec.channels);
-    EXPECT_EQ(a.sample_rate, c.spec.rate);
+    EXPECT_EQ(a.bits, c.shape.bits);
+    EXPECT_EQ(a.channels, c.shape.channels);
+    EXPECT_EQ(a.sample_rate, c.shape.rate);
 
     ASSERT_GT(a.blocks_per_frame, 0u);
     const std::size_t frames = (c.blocks + a.blocks_per_frame - 1) / a.blocks_per_frame;
@@ -358,15 +355,15 @@ INSTANTIATE_TEST_SUITE_P(Levels, FileLayout,
 
 TEST(Compression, HigherLevelsAreNeverLargerOnMusic)
 {
-    const PcmSpec spec{16, 2, 44100};
+    const PcmShape shape{16, 2, 44100};
     TempFolder folder;
     const std::string wav = folder.file("in.wav");
-    write_file(wav, make_wav(spec, synthesize(Signal::Music, spec, 44100 * 8)));
+    write_file(wav, make_wav(shape, synthesize(Signal::Music, shape, 44100 * 8)));
 
     std::uintmax_t previous = 0;
     for (int level : kLevels) {
         const std::string ape = folder.file("out" + std::to_string(level) + ".ape");
-        ASSERT_EQ(encode_from_stdin(wav, ape, level).exit_code, 0);
+        ASSERT_EQ(encode_from_stdin(wav, ape, level).exitCode, 0);
         const std::uintmax_t size = fs::file_size(ape);
         if (previous != 0) {
             EXPECT_LE(size, previous) << "level " << level;
@@ -389,8 +386,8 @@ struct FailureCase {
 
 std::vector<uint8_t> music_wav(const WavLayout& layout)
 {
-    const PcmSpec spec{16, 2, 44100};
-    return make_wav(spec, synthesize(Signal::Music, spec, 1000), layout);
+    const PcmShape shape{16, 2, 44100};
+    return make_wav(shape, synthesize(Signal::Music, shape, 1000), layout);
 }
 
 std::vector<uint8_t> first_bytes(std::vector<uint8_t> bytes, std::size_t count)
@@ -420,9 +417,9 @@ TEST_P(Failures, ExitNonZeroWithOneLineAndNoOutput)
 
     std::vector<std::string> args = {kMac, c.input_missing ? folder.file("absent.wav") : "-", output};
     args.insert(args.end(), c.trailing_args.begin(), c.trailing_args.end());
-    const ProcessResult result = run_process(args, wav);
+    const ProcessResult result = run(args, as_text(read_file(wav)));
 
-    EXPECT_NE(result.exit_code, 0);
+    EXPECT_NE(result.exitCode, 0);
     EXPECT_EQ(result.err.rfind("MAC: ", 0), 0u) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     EXPECT_EQ(result.err.back(), '\n');

@@ -1,11 +1,8 @@
 #include "wav_synth.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <fstream>
-#include <iterator>
-#include <numbers>
-#include <stdexcept>
 
 namespace mac_test {
 
@@ -47,28 +44,56 @@ void put_sample(std::vector<uint8_t>& out, int bits, int32_t value)
     }
 }
 
-// One channel of a chord progression: each note has harmonics falling off
-// with order, an attack and a decay, and sits a little differently in each
-// channel so the two are related but not equal.
-double music_at(std::size_t i, uint32_t rate, int channel)
+// Plucked strings (Karplus-Strong) on a four-chord progression, softened by a
+// low-pass and given some room by two feedback combs per channel: the pitch
+// periods, decays and reverberation that recorded music has, and that the
+// longer filters of the higher levels are there to exploit. Peak at 1.0.
+std::array<std::vector<double>, 2> render_music(std::size_t blocks, uint32_t rate, Random& random)
 {
-    static const double kChords[4][3] = {
-        {220.00, 261.63, 329.63}, {174.61, 220.00, 261.63}, {196.00, 246.94, 293.66}, {164.81, 207.65, 246.94}};
-    const double t = static_cast<double>(i) / rate;
-    const int chord = static_cast<int>(t / 2.0) % 4;
-    const double note_time = std::fmod(t, 0.5);
-    const double envelope = std::min(1.0, note_time * 200.0) * std::exp(-note_time * 5.0);
-    double value = 0;
-    for (int n = 0; n < 3; ++n) {
-        const double pan = channel == 0 ? 0.5 + 0.2 * (n - 1) : 0.5 - 0.2 * (n - 1);
-        for (int h = 1; h <= 6; ++h) {
-            const double frequency = kChords[chord][n] * h;
-            if (frequency >= rate / 2.0)
-                break;
-            value += pan * std::sin(2 * std::numbers::pi * frequency * t + n + channel * 0.3) / (h * std::sqrt(h));
+    static const double kChords[4][4] = {{110.00, 220.00, 261.63, 329.63},
+                                         {87.31, 174.61, 220.00, 261.63},
+                                         {98.00, 196.00, 246.94, 293.66},
+                                         {82.41, 164.81, 207.65, 246.94}};
+    std::array<std::vector<double>, 2> out{std::vector<double>(blocks), std::vector<double>(blocks)};
+    const std::size_t beat = rate / 2;
+    const std::size_t ring = 2 * static_cast<std::size_t>(rate);
+    for (std::size_t start = 0, beat_number = 0; start < blocks; start += beat, ++beat_number) {
+        const double* chord = kChords[(beat_number / 4) % 4];
+        for (int n = 0; n < 4; ++n) {
+            std::vector<double> string(static_cast<std::size_t>(rate / chord[n]));
+            for (double& v : string)
+                v = 2 * random.uniform() - 1;
+            const double pan = 0.15 * (n - 1.5);
+            std::size_t pos = 0;
+            for (std::size_t i = start; i < std::min(blocks, start + ring); ++i) {
+                const double x = string[pos];
+                const std::size_t next = pos + 1 == string.size() ? 0 : pos + 1;
+                string[pos] = 0.4985 * (x + string[next]);
+                pos = next;
+                out[0][i] += x * (0.5 + pan);
+                out[1][i] += x * (0.5 - pan);
+            }
         }
     }
-    return 0.3 * value * (0.6 + 0.4 * envelope);
+    double peak = 1e-9;
+    for (int c = 0; c < 2; ++c) {
+        std::vector<double> comb1(1557 + 23 * c), comb2(1617 + 31 * c);
+        double smooth = 0;
+        for (std::size_t i = 0; i < blocks; ++i) {
+            smooth = 0.6 * smooth + 0.4 * out[c][i];
+            double& a = comb1[i % comb1.size()];
+            double& b = comb2[i % comb2.size()];
+            const double wet = a + b;
+            a = smooth + 0.7 * a;
+            b = smooth + 0.7 * b;
+            out[c][i] = smooth + 0.25 * wet;
+            peak = std::max(peak, std::fabs(out[c][i]));
+        }
+    }
+    for (auto& channel : out)
+        for (double& v : channel)
+            v /= peak;
+    return out;
 }
 
 } // namespace
@@ -85,26 +110,28 @@ std::string signal_name(Signal signal)
     return "Unknown";
 }
 
-std::vector<uint8_t> synthesize(Signal signal, const PcmSpec& spec, std::size_t blocks)
+std::vector<uint8_t> synthesize(Signal signal, const PcmShape& shape, std::size_t blocks)
 {
     std::vector<uint8_t> pcm;
-    pcm.reserve(blocks * spec.block_bytes());
-    Random random(0x5eed1234u + static_cast<uint64_t>(signal) * 977 + spec.bits * 31 + spec.channels);
-    const int32_t high = full_scale_max(spec.bits);
-    const int32_t low = full_scale_min(spec.bits);
+    pcm.reserve(blocks * shape.block_bytes());
+    Random random(0x5eed1234u + static_cast<uint64_t>(signal) * 977 + shape.bits * 31 + shape.channels);
+    const int32_t high = full_scale_max(shape.bits);
+    const int32_t low = full_scale_min(shape.bits);
     const double scale = 0.8 * high;
+
+    std::array<std::vector<double>, 2> music;
+    if (signal == Signal::Music || signal == Signal::IdenticalChannels)
+        music = render_music(blocks, shape.rate, random);
 
     for (std::size_t i = 0; i < blocks; ++i) {
         int32_t values[2] = {};
-        for (int c = 0; c < spec.channels; ++c) {
+        for (int c = 0; c < shape.channels; ++c) {
             switch (signal) {
             case Signal::Music:
-            case Signal::IdenticalChannels: {
-                // A noise floor of a few steps, as a real recording has.
-                const double noise = (random.uniform() - 0.5) * (spec.bits == 8 ? 1.0 : 4.0);
-                values[c] = static_cast<int32_t>(std::lround(music_at(i, spec.rate, c) * scale + noise));
+            case Signal::IdenticalChannels:
+                // Rounded with a little dither, as a recording's converter would.
+                values[c] = static_cast<int32_t>(std::lround(music[c][i] * scale + random.uniform() - 0.5));
                 break;
-            }
             case Signal::Silence: values[c] = 0; break;
             case Signal::Square: values[c] = ((i / 50 + c) % 2) ? high : low; break;
             case Signal::Noise:
@@ -115,8 +142,8 @@ std::vector<uint8_t> synthesize(Signal signal, const PcmSpec& spec, std::size_t 
         }
         if (signal == Signal::IdenticalChannels)
             values[1] = values[0];
-        for (int c = 0; c < spec.channels; ++c)
-            put_sample(pcm, spec.bits, values[c]);
+        for (int c = 0; c < shape.channels; ++c)
+            put_sample(pcm, shape.bits, values[c]);
     }
     return pcm;
 }
@@ -143,11 +170,11 @@ void put_tag(std::vector<uint8_t>& out, const char* tag)
 
 } // namespace
 
-std::vector<uint8_t> make_wav(const PcmSpec& spec, const std::vector<uint8_t>& pcm, const WavLayout& layout)
+std::vector<uint8_t> make_wav(const PcmShape& shape, const std::vector<uint8_t>& pcm, const WavLayout& layout)
 {
-    const int bits = layout.header_bits ? layout.header_bits : spec.bits;
-    const int channels = layout.header_channels ? layout.header_channels : spec.channels;
-    const uint32_t rate = layout.header_rate ? layout.header_rate : spec.rate;
+    const int bits = layout.header_bits ? layout.header_bits : shape.bits;
+    const int channels = layout.header_channels ? layout.header_channels : shape.channels;
+    const uint32_t rate = layout.header_rate ? layout.header_rate : shape.rate;
     const uint16_t block_align = static_cast<uint16_t>(channels * ((bits + 7) / 8));
 
     std::vector<uint8_t> body;
@@ -180,7 +207,7 @@ std::vector<uint8_t> make_wav(const PcmSpec& spec, const std::vector<uint8_t>& p
     if (layout.chunks_before_data) {
         put_tag(body, "fact");
         put32(body, 4);
-        put32(body, static_cast<uint32_t>(pcm.size() / spec.block_bytes()));
+        put32(body, static_cast<uint32_t>(pcm.size() / shape.block_bytes()));
     }
     put_tag(body, "data");
     put32(body, layout.use_data_size_override ? layout.data_size_override : static_cast<uint32_t>(pcm.size()));
@@ -198,20 +225,6 @@ std::vector<uint8_t> make_wav(const PcmSpec& spec, const std::vector<uint8_t>& p
     put32(wav, layout.use_riff_size_override ? layout.riff_size_override : static_cast<uint32_t>(body.size()));
     wav.insert(wav.end(), body.begin(), body.end());
     return wav;
-}
-
-void write_file(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
-        throw std::runtime_error("cannot write " + path);
-}
-
-std::vector<uint8_t> read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace mac_test

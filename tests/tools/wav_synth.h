@@ -7,7 +7,7 @@
 
 namespace mac_test {
 
-struct PcmSpec {
+struct PcmShape {
     int bits = 16;  // 8 (unsigned), 16 or 24
     int channels = 2;
     uint32_t rate = 44100;
@@ -16,7 +16,7 @@ struct PcmSpec {
 };
 
 enum class Signal {
-    Music,             // chords with harmonics and note envelopes, a little noise
+    Music,             // plucked-string chords in a small room
     Silence,           // digital zero
     Square,            // full-scale square waves, the channels out of phase
     Noise,             // white noise over the full range
@@ -26,7 +26,7 @@ enum class Signal {
 std::string signal_name(Signal signal);
 
 // `blocks` blocks of interleaved PCM, laid out as in a WAV data chunk.
-std::vector<uint8_t> synthesize(Signal signal, const PcmSpec& spec, std::size_t blocks);
+std::vector<uint8_t> synthesize(Signal signal, const PcmShape& shape, std::size_t blocks);
 
 // How the WAV header around the PCM is written.
 struct WavLayout {
@@ -38,14 +38,11 @@ struct WavLayout {
     bool chunks_before_data = false;  // unknown chunks, one of odd size, before "data"
     bool chunk_after_data = false;    // a LIST chunk after the audio
     uint16_t format_tag = 1;          // 1 = PCM; anything else for failure cases
-    int header_bits = 0;              // bits to declare, when not the spec's
-    int header_channels = 0;          // channels to declare, when not the spec's
-    uint32_t header_rate = 0;         // rate to declare, when not the spec's
+    int header_bits = 0;              // bits to declare, when not the shape's
+    int header_channels = 0;          // channels to declare, when not the shape's
+    uint32_t header_rate = 0;         // rate to declare, when not the shape's
 };
 
-std::vector<uint8_t> make_wav(const PcmSpec& spec, const std::vector<uint8_t>& pcm, const WavLayout& layout = {});
-
-void write_file(const std::string& path, const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> read_file(const std::string& path);
+std::vector<uint8_t> make_wav(const PcmShape& shape, const std::vector<uint8_t>& pcm, const WavLayout& layout = {});
 
 } // namespace mac_test

@@ -7,6 +7,7 @@
 #include "residual_coder.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace mac {
 
@@ -47,8 +48,8 @@ void FrameEncoder::unpack(const uint8_t* pcm, std::size_t blocks)
     auto sample_at = [&](const uint8_t* p) -> int32_t {
         switch (width) {
         case 1: return int32_t(p[0]) - 128;
-        case 2: return int16_t(uint16_t(p[0] | p[1] << 8));
-        default: return int32_t(uint32_t(p[0] << 8 | p[1] << 16 | p[2] << 24)) >> 8;
+        case 2: return static_cast<int16_t>(uint16_t(p[0] | p[1] << 8));
+        default: return static_cast<int32_t>(uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24) >> 8;
         }
     };
     const std::size_t stride = format_.block_bytes();
@@ -113,11 +114,15 @@ void FrameEncoder::encode(const uint8_t* pcm, std::size_t blocks, std::vector<ui
     if (flags != 0)
         append_be32(out, flags);
 
+    // A silent frame still carries the (empty) range coder's closing bytes.
     RangeEncoder coder(out);
-    if (flags == kPseudoStereo || (!stereo && flags == 0))
-        code_mono(blocks, coder);
-    else if (flags == 0)
-        code_stereo(blocks, coder);
+    const bool silent = flags == kMonoSilence || flags == kStereoSilence;
+    if (!silent) {
+        if (stereo && flags != kPseudoStereo)
+            code_stereo(blocks, coder);
+        else
+            code_mono(blocks, coder);
+    }
     coder.finish();
 }
 

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define MAC_HAVE_X86_KERNELS 1
 #endif
 
 namespace mac {
@@ -14,44 +15,94 @@ namespace {
 // How many samples run before the window is moved back to the buffer start.
 constexpr std::size_t kWindowRun = 4096;
 
-// Sum of a[i] * b[i] with 32-bit wrap-around, as the decoder computes it.
-int32_t dot_product(const int16_t* a, const int16_t* b, int count)
+// The orders the format uses are all multiples of 16, which the kernels rely on.
+int32_t update_and_dot_portable(int16_t* weights, const int16_t* steps, const int16_t* history, int count,
+                                int direction)
 {
-#if defined(__SSE2__)
-    __m128i sum0 = _mm_setzero_si128();
-    __m128i sum1 = _mm_setzero_si128();
-    for (int i = 0; i < count; i += 16) {
-        sum0 = _mm_add_epi32(sum0, _mm_madd_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i)),
-                                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i))));
-        sum1 = _mm_add_epi32(sum1, _mm_madd_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i + 8)),
-                                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i + 8))));
+    uint32_t sum = 0;
+    for (int i = 0; i < count; ++i) {
+        weights[i] = static_cast<int16_t>(weights[i] + direction * steps[i]);
+        sum += static_cast<uint32_t>(int32_t(weights[i]) * int32_t(history[i]));
     }
-    __m128i sum = _mm_add_epi32(sum0, sum1);
+    return static_cast<int32_t>(sum);
+}
+
+#if MAC_HAVE_X86_KERNELS
+
+template <int kDirection>
+__attribute__((target("sse2"))) int32_t update_and_dot_sse2_with(int16_t* weights, const int16_t* steps,
+                                                                   const int16_t* history, int count)
+{
+    __m128i sum = _mm_setzero_si128();
+    for (int i = 0; i < count; i += 8) {
+        auto* w = reinterpret_cast<__m128i*>(weights + i);
+        __m128i moved = _mm_loadu_si128(w);
+        if constexpr (kDirection != 0) {
+            const __m128i step = _mm_loadu_si128(reinterpret_cast<const __m128i*>(steps + i));
+            moved = kDirection > 0 ? _mm_add_epi16(moved, step) : _mm_sub_epi16(moved, step);
+            _mm_storeu_si128(w, moved);
+        }
+        const __m128i past = _mm_loadu_si128(reinterpret_cast<const __m128i*>(history + i));
+        sum = _mm_add_epi32(sum, _mm_madd_epi16(moved, past));
+    }
     sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
     sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
     return _mm_cvtsi128_si32(sum);
-#else
-    uint32_t sum = 0;
-    for (int i = 0; i < count; ++i)
-        sum += static_cast<uint32_t>(int32_t(a[i]) * int32_t(b[i]));
-    return static_cast<int32_t>(sum);
-#endif
 }
 
-// weights[i] += direction * steps[i] with 16-bit wrap-around; direction is +1 or -1.
-void move_weights(int16_t* weights, const int16_t* steps, int count, int direction)
+__attribute__((target("sse2"))) int32_t update_and_dot_sse2(int16_t* weights, const int16_t* steps,
+                                                            const int16_t* history, int count, int direction)
 {
-#if defined(__SSE2__)
-    for (int i = 0; i < count; i += 8) {
-        auto* w = reinterpret_cast<__m128i*>(weights + i);
-        __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(steps + i));
-        __m128i current = _mm_loadu_si128(w);
-        _mm_storeu_si128(w, direction > 0 ? _mm_add_epi16(current, s) : _mm_sub_epi16(current, s));
+    if (direction > 0)
+        return update_and_dot_sse2_with<1>(weights, steps, history, count);
+    if (direction < 0)
+        return update_and_dot_sse2_with<-1>(weights, steps, history, count);
+    return update_and_dot_sse2_with<0>(weights, steps, history, count);
+}
+
+template <int kDirection>
+__attribute__((target("avx2"))) int32_t update_and_dot_avx2_with(int16_t* weights, const int16_t* steps,
+                                                                   const int16_t* history, int count)
+{
+    __m256i sum = _mm256_setzero_si256();
+    for (int i = 0; i < count; i += 16) {
+        auto* w = reinterpret_cast<__m256i*>(weights + i);
+        __m256i moved = _mm256_loadu_si256(w);
+        if constexpr (kDirection != 0) {
+            const __m256i step = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(steps + i));
+            moved = kDirection > 0 ? _mm256_add_epi16(moved, step) : _mm256_sub_epi16(moved, step);
+            _mm256_storeu_si256(w, moved);
+        }
+        const __m256i past = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(history + i));
+        sum = _mm256_add_epi32(sum, _mm256_madd_epi16(moved, past));
     }
-#else
-    for (int i = 0; i < count; ++i)
-        weights[i] = static_cast<int16_t>(weights[i] + direction * steps[i]);
+    __m128i half = _mm_add_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
+    half = _mm_add_epi32(half, _mm_shuffle_epi32(half, _MM_SHUFFLE(1, 0, 3, 2)));
+    half = _mm_add_epi32(half, _mm_shuffle_epi32(half, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(half);
+}
+
+__attribute__((target("avx2"))) int32_t update_and_dot_avx2(int16_t* weights, const int16_t* steps,
+                                                            const int16_t* history, int count, int direction)
+{
+    if (direction > 0)
+        return update_and_dot_avx2_with<1>(weights, steps, history, count);
+    if (direction < 0)
+        return update_and_dot_avx2_with<-1>(weights, steps, history, count);
+    return update_and_dot_avx2_with<0>(weights, steps, history, count);
+}
+
 #endif
+
+NNFilter::UpdateAndDot pick_kernel()
+{
+#if MAC_HAVE_X86_KERNELS
+    if (__builtin_cpu_supports("avx2"))
+        return update_and_dot_avx2;
+    if (__builtin_cpu_supports("sse2"))
+        return update_and_dot_sse2;
+#endif
+    return update_and_dot_portable;
 }
 
 inline int16_t saturate16(int32_t value)
@@ -64,6 +115,7 @@ inline int16_t saturate16(int32_t value)
 NNFilter::NNFilter(int order, int fraction_bits)
     : order_(order),
       fraction_bits_(fraction_bits),
+      update_and_dot_(pick_kernel()),
       weights_(order, 0),
       history_(order + kWindowRun, 0),
       steps_(order + kWindowRun, 0),
@@ -78,46 +130,45 @@ void NNFilter::slide_window()
     position_ = order_;
 }
 
-int32_t NNFilter::encode_one(int32_t output)
-{
-    int16_t* history = history_.data() + position_;
-    int16_t* steps = steps_.data() + position_;
-
-    const int32_t dot = dot_product(weights_.data(), history - order_, order_);
-    const auto prediction = static_cast<int32_t>((int64_t(dot) + (int64_t(1) << (fraction_bits_ - 1))) >> fraction_bits_);
-    const auto input = static_cast<int32_t>(static_cast<uint32_t>(output) - static_cast<uint32_t>(prediction));
-
-    // The weights follow the sign of the input against the past step sizes.
-    if (input != 0)
-        move_weights(weights_.data(), steps - order_, order_, input < 0 ? 1 : -1);
-
-    *history = saturate16(output);
-
-    const uint32_t magnitude = output < 0 ? 0u - static_cast<uint32_t>(output) : static_cast<uint32_t>(output);
-    if (magnitude == 0) {
-        *steps = 0;
-    } else {
-        const uint32_t average = average_magnitude_;
-        const int scale = (uint64_t(magnitude) > uint64_t(average) * 3) + (magnitude > average + average / 3);
-        const int16_t size = static_cast<int16_t>(8 << scale);
-        *steps = output > 0 ? static_cast<int16_t>(-size) : size;
-    }
-    average_magnitude_ += static_cast<uint32_t>(static_cast<int32_t>(magnitude - average_magnitude_) / 16);
-
-    // Older step sizes fade: halved one and two samples back, and again at eight.
-    steps[-1] = static_cast<int16_t>(steps[-1] >> 1);
-    steps[-2] = static_cast<int16_t>(steps[-2] >> 1);
-    steps[-8] = static_cast<int16_t>(steps[-8] >> 1);
-
-    if (++position_ == history_.size())
-        slide_window();
-    return input;
-}
-
 void NNFilter::encode(int32_t* values, std::size_t count)
 {
-    for (std::size_t i = 0; i < count; ++i)
-        values[i] = encode_one(values[i]);
+    const int32_t rounding = int32_t(1) << (fraction_bits_ - 1);
+    int32_t dot = update_and_dot_(weights_.data(), steps_.data(), history_.data() + position_ - order_, order_, 0);
+
+    for (std::size_t i = 0; i < count; ++i) {
+        const int32_t output = values[i];
+        const auto prediction = static_cast<int32_t>((int64_t(dot) + rounding) >> fraction_bits_);
+        const auto input = static_cast<int32_t>(static_cast<uint32_t>(output) - static_cast<uint32_t>(prediction));
+        values[i] = input;
+
+        int16_t* history = history_.data() + position_;
+        int16_t* steps = steps_.data() + position_;
+        *history = saturate16(output);
+
+        // The weights follow the sign of the input against the past step
+        // sizes; the same pass yields the next sample's prediction.
+        const int direction = (input < 0) - (input > 0);
+        dot = update_and_dot_(weights_.data(), steps - order_, history + 1 - order_, order_, direction);
+
+        const uint32_t magnitude = output < 0 ? 0u - static_cast<uint32_t>(output) : static_cast<uint32_t>(output);
+        if (magnitude == 0) {
+            *steps = 0;
+        } else {
+            const uint32_t average = average_magnitude_;
+            const int scale = (uint64_t(magnitude) > uint64_t(average) * 3) + (magnitude > average + average / 3);
+            const auto size = static_cast<int16_t>(8 << scale);
+            *steps = output > 0 ? static_cast<int16_t>(-size) : size;
+        }
+        average_magnitude_ += static_cast<uint32_t>(static_cast<int32_t>(magnitude - average_magnitude_) / 16);
+
+        // Older step sizes fade: halved one and two samples back, and again at eight.
+        steps[-1] = static_cast<int16_t>(steps[-1] >> 1);
+        steps[-2] = static_cast<int16_t>(steps[-2] >> 1);
+        steps[-8] = static_cast<int16_t>(steps[-8] >> 1);
+
+        if (++position_ == history_.size())
+            slide_window();
+    }
 }
 
 } // namespace mac

@@ -21,14 +21,21 @@ public:
 
     void encode(int32_t* values, std::size_t count);
 
+    // Moves the weights by `direction` (-1, 0 or +1) times the step sizes,
+    // then returns the dot product of the moved weights with `history`. Both
+    // with the decoder's 16- and 32-bit wrap-around.
+    using UpdateAndDot = int32_t (*)(int16_t* weights, const int16_t* steps, const int16_t* history, int count,
+                                     int direction);
+
 private:
-    int32_t encode_one(int32_t output);
     void slide_window();
 
     int order_;
     int fraction_bits_;
+    UpdateAndDot update_and_dot_;
     std::vector<int16_t> weights_;
-    // Past outputs and their step sizes; the newest `order_` entries end at position_.
+    // Past outputs and their step sizes; the newest `order_` entries end just
+    // before position_.
     std::vector<int16_t> history_;
     std::vector<int16_t> steps_;
     std::size_t position_;

@@ -23,14 +23,21 @@ inline Word decayed(Word previous)
     return static_cast<Word>(static_cast<Unsigned>(previous) * 31u) >> 5;
 }
 
+// Slot 0 takes the newest value, slot 1 its step from the one before, and the
+// remaining slots keep the earlier steps. The signs that steer the weights
+// move along with them; only the two newest change each time.
 template <typename Unsigned, int N>
-inline void push_history(Unsigned (&history)[N], Unsigned newest)
+inline void push_history(Unsigned (&history)[N], int32_t (&signs)[N], Unsigned newest)
 {
     const Unsigned step = newest - history[0];
-    for (int i = N - 1; i >= 2; --i)
+    for (int i = N - 1; i >= 2; --i) {
         history[i] = history[i - 1];
+        signs[i] = signs[i - 1];
+    }
     history[1] = step;
     history[0] = newest;
+    signs[1] = inverse_sign(step);
+    signs[0] = inverse_sign(newest);
 }
 
 template <typename Unsigned, int N>
@@ -43,12 +50,11 @@ inline Unsigned weighted_sum(const Unsigned (&history)[N], const Unsigned (&weig
 }
 
 template <typename Unsigned, int N>
-inline void adapt(Unsigned (&weights)[N], const Unsigned (&history)[N], int32_t residual_sign)
+inline void adapt(Unsigned (&weights)[N], const int32_t (&signs)[N], int32_t residual_sign)
 {
     for (int i = 0; i < N; ++i)
-        weights[i] += static_cast<Unsigned>(inverse_sign(history[i]) * residual_sign);
+        weights[i] += static_cast<Unsigned>(signs[i] * residual_sign);
 }
-
 
 // One channel's predictor state. `Word` is the width of the decoder's
 // prediction arithmetic.
@@ -57,6 +63,8 @@ class ChannelPredictor {
 public:
     using Unsigned = std::make_unsigned_t<Word>;
 
+    // Stereo passes the other channel's latest value the decoder knows; mono
+    // has none and skips that half.
     template <bool kStereo>
     int32_t encode(int32_t target, Word other);
 
@@ -68,10 +76,10 @@ private:
     Word last_stage_one_ = 0;
     Word output_ = 0;
     Word other_previous_ = 0;
-    // Slot 0: newest value; slot 1: its step from the one before; further
-    // slots: those steps further back.
     Unsigned own_history_[4] = {};
     Unsigned other_history_[5] = {};
+    int32_t own_signs_[4] = {};
+    int32_t other_signs_[5] = {};
     Unsigned own_weights_[4] = {360, 317, static_cast<Unsigned>(-109), 98};
     Unsigned other_weights_[5] = {};
 };
@@ -80,10 +88,11 @@ template <typename Word>
 template <bool kStereo>
 int32_t ChannelPredictor<Word>::encode(int32_t target, Word other)
 {
-    push_history(own_history_, static_cast<Unsigned>(last_stage_one_));
+    push_history(own_history_, own_signs_, static_cast<Unsigned>(last_stage_one_));
     Unsigned sum = weighted_sum(own_history_, own_weights_);
     if constexpr (kStereo) {
-        push_history(other_history_, static_cast<Unsigned>(other) - static_cast<Unsigned>(decayed(other_previous_)));
+        push_history(other_history_, other_signs_,
+                     static_cast<Unsigned>(other) - static_cast<Unsigned>(decayed(other_previous_)));
         other_previous_ = other;
         const auto other_sum = static_cast<Word>(weighted_sum(other_history_, other_weights_));
         sum += static_cast<Unsigned>(other_sum >> 1);
@@ -101,11 +110,9 @@ int32_t ChannelPredictor<Word>::encode(int32_t target, Word other)
     output_ = static_cast<Word>(static_cast<Unsigned>(last_stage_one_) + static_cast<Unsigned>(memory));
 
     const int32_t sign = inverse_sign(static_cast<uint32_t>(residual));
-    if (sign != 0) {
-        adapt(own_weights_, own_history_, sign);
-        if constexpr (kStereo)
-            adapt(other_weights_, other_history_, sign);
-    }
+    adapt(own_weights_, own_signs_, sign);
+    if constexpr (kStereo)
+        adapt(other_weights_, other_signs_, sign);
     return residual;
 }
 

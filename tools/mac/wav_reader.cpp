@@ -41,8 +41,7 @@ bool tag_is(const uint8_t* p, const char* tag)
 WavReader::WavReader(int fd) : fd_(fd)
 {
     uint8_t riff[12];
-    read_header_bytes(riff, sizeof riff);
-    if (!tag_is(riff, "RIFF") || !tag_is(riff + 8, "WAVE"))
+    if (read_up_to(fd_, riff, sizeof riff) != sizeof riff || !tag_is(riff, "RIFF") || !tag_is(riff + 8, "WAVE"))
         throw Failure("input is not a RIFF WAVE stream");
 
     bool have_format = false;
