@@ -8,7 +8,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolButton>
+#include <QDialog>
+#include <QPushButton>
 #include <QTest>
+#include <filesystem>
 
 #include "shell/audio_list_view.h"
 #include "shell/main_window.h"
@@ -106,6 +109,33 @@ TEST_F(MainWindowTest, AddsCommandLineFilesAtFirstShowing) {
   QTest::keyClick(find<AudioListView>(w, "audiolist"), Qt::Key_Delete);
   EXPECT_EQ(w.fileList().rowCount(), 0);
   EXPECT_EQ(panel(w, 1), "Total selected:0");
+}
+
+TEST_F(MainWindowTest, ConvertsCheckedRowsWithTheProgressWindow) {
+  audio::Engine engine;
+  Tfrmmain w(engine, {QString::fromStdString(fixture("lossless.flac")), QString::fromStdString(fixture("cbr.mp3"))});
+  w.show();
+  test::TempDir out;
+  w.settings().setText("efolder", out.path().string() + "/");
+  EXPECT_EQ(panel(w, 2).toStdString(), "Output Folder:" + out.path().string() + "/");
+  w.audiolistClick();  // the commands are enabled at the next refresh
+  find<QAction>(w, "ConverttoWAVE2")->trigger();
+  auto* progress = w.findChild<QDialog*>("frmenc");
+  ASSERT_NE(progress, nullptr);
+  EXPECT_EQ(progress->windowTitle(), "Convert Audio Files to WAV Files");
+  EXPECT_TRUE(std::filesystem::exists(out.path() / "lossless.wav"));
+  EXPECT_TRUE(std::filesystem::exists(out.path() / "cbr.wav"));
+  EXPECT_FALSE(w.isEnabled());  // the main window waits while the progress window shows
+  // Within a second the window reports completion and offers OK.
+  QTest::qWait(1300);
+  EXPECT_EQ(panel(w, 0), "Convert Completed");
+  auto* ok = progress->findChild<QPushButton*>("btnok");
+  ASSERT_NE(ok, nullptr);
+  EXPECT_TRUE(ok->isEnabled());
+  w.settings().setCheck("copen", false);
+  ok->click();
+  EXPECT_FALSE(progress->isVisible());
+  EXPECT_TRUE(w.isEnabled());
 }
 
 }  // namespace
