@@ -249,6 +249,18 @@ TEST_F(ConvertFixture, CancelDuringTheSecondFile) {
   for (int i = 0; i < list.rowCount(); ++i) EXPECT_FALSE(list.row(i).checked);
 }
 
+TEST_F(ConvertFixture, AFullDiskEndsTheFileWithAnErrorAndKeepsEarlierOutputs) {
+  list.addFile(copy("lossless.flac", "a.flac"));
+  list.addFile(copy("cbr.mp3", "b.mp3"));
+  // The second output lands on a device that is always full.
+  fs::create_directories(outDir);
+  fs::create_symlink("/dev/full", outDir + "b.wav");
+  converter->ConvertChecked(kWav);
+  EXPECT_EQ(port.errors, (std::vector<std::string>{"Encoder Write Data Error"}));
+  EXPECT_EQ(converter->outputs(), (std::vector<std::string>{outDir + "a.wav"}));
+  EXPECT_EQ(test::ffmpegDecode(outDir + "a.wav", "s16le"), test::ffmpegDecode(fixture("lossless.flac"), "s16le"));
+}
+
 TEST_F(ConvertFixture, HostileNamesAreNeverInterpreted) {
   for (const char* name : {"a b \"c\".flac", "$(touch pwned).flac", "`touch pwned2`.flac", "-rf.flac", "Ünïcødé ß.flac"})
     list.addFile(copy("lossless.flac", name));
