@@ -1,6 +1,8 @@
 #include "shell/file_list_model.h"
 
+#include <QApplication>
 #include <QColor>
+#include <QStyle>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMimeDatabase>
@@ -15,6 +17,7 @@ QIcon iconForExtension(const std::string& ext) {
   QIcon icon = QIcon::fromTheme(type.iconName());
   if (icon.isNull()) icon = QIcon::fromTheme(type.genericIconName());
   if (icon.isNull()) icon = QIcon::fromTheme("audio-x-generic");
+  if (icon.isNull()) icon = QApplication::style()->standardIcon(QStyle::SP_MediaVolume);
   return icon;
 }
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -71,8 +72,8 @@ void Tfrmmain::FormCreate() {
   // Folders beside the program and of the user.
   programFolder_ = AddSlash(QCoreApplication::applicationDirPath().toStdString());
   skinFolder_ = programFolder_ + "skin";
-  dataFolder_ = documentsFolder() + "qorv/";
-  musicFolder_ = musicFolder();
+  dataFolder_ = sondrel::documentsFolder() + "qorv/";
+  musicFolder_ = sondrel::musicFolder();
   outputFolder_ = musicFolder_;
 
   auto* central = new QWidget(this);
@@ -265,23 +266,25 @@ void Tfrmmain::buildToolBar() {
   struct Button {
     const char* name;
     const char* caption;
-    const char* icon;
-    const char* trigger;  // the action whose handler the button runs
+    const char* icon;                 // the desktop theme's icon
+    QStyle::StandardPixmap fallback;  // where the theme has none
+    const char* trigger;              // the action whose handler the button runs
   };
-  const Button buttons[] = {{"btnconvert", "Convert", "media-record", nullptr},
-                            {"btnadd", "Add", "list-add", "AddFile1"},
-                            {"btndel", "Delete", "list-remove", "DeleteFile1"},
-                            {"btnplay", "Play", "media-playback-start", "Play1"},
-                            {"btnpause", "Pause", "media-playback-pause", nullptr},
-                            {"btnstop", "Stop", "media-playback-stop", nullptr},
-                            {"btnprop", "Property", "document-properties", "Property1"},
-                            {"btnoption", "Options", "preferences-system", "Options1"},
-                            {"btnhelp", "Help", "help-contents", "ContentsandIndex1"}};
+  const Button buttons[] = {{"btnconvert", "Convert", "media-record", QStyle::SP_BrowserReload, nullptr},
+                            {"btnadd", "Add", "list-add", QStyle::SP_DialogOpenButton, "AddFile1"},
+                            {"btndel", "Delete", "list-remove", QStyle::SP_TrashIcon, "DeleteFile1"},
+                            {"btnplay", "Play", "media-playback-start", QStyle::SP_MediaPlay, "Play1"},
+                            {"btnpause", "Pause", "media-playback-pause", QStyle::SP_MediaPause, nullptr},
+                            {"btnstop", "Stop", "media-playback-stop", QStyle::SP_MediaStop, nullptr},
+                            {"btnprop", "Property", "document-properties", QStyle::SP_FileDialogDetailedView, "Property1"},
+                            {"btnoption", "Options", "preferences-system", QStyle::SP_FileDialogListView, "Options1"},
+                            {"btnhelp", "Help", "help-contents", QStyle::SP_DialogHelpButton, "ContentsandIndex1"}};
   for (const auto& b : buttons) {
     auto* button = new QToolButton(bar);
     button->setObjectName(b.name);
     button->setText(b.caption);
-    button->setIcon(QIcon::fromTheme(b.icon));
+    button->setIcon(QIcon::fromTheme(b.icon, style()->standardIcon(b.fallback)));
+    button->setIconSize(QSize(24, 24));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     if (b.trigger) connect(button, &QToolButton::clicked, actions_[b.trigger], &QAction::trigger);
     bar->addWidget(button);
