@@ -12,6 +12,7 @@
 #include "audio/engine.h"
 #include "convert/converter.h"
 #include "settings/settings_model.h"
+#include "shell/cue_sheet_reader.h"
 #include "shell/file_list.h"
 #include "shell/folders.h"
 #include "shell/user_port.h"
@@ -23,6 +24,16 @@
 namespace {
 
 int usage();
+
+// Adds files as the GUI adds its command line, and folders as "Add Folder" does.
+void addPaths(sondrel::FileList& list, const std::vector<std::string>& paths) {
+  for (const auto& p : paths) {
+    std::error_code ec;
+    const std::string path = std::filesystem::absolute(p, ec).lexically_normal().string();
+    if (std::filesystem::is_directory(path, ec)) list.addFolderFiles(path, true);
+    else list.addFile(path);
+  }
+}
 
 class TerminalPort : public sondrel::UserPort {
  public:
@@ -87,16 +98,13 @@ int convertCommand(std::vector<std::string> args) {
   sondrel::audio::Engine engine;
   TerminalPort port;
   sondrel::FileList list(engine, port);
+  sondrel::CueSheetReader cueReader(engine, list, port);
+  list.setCueExpander(&cueReader);
   const std::string programFolder = sondrel::AddSlash(std::filesystem::canonical("/proc/self/exe").parent_path().string());
   sondrel::settings::SettingsModel settings(sondrel::documentsFolder() + "qorv/", sondrel::musicFolder(),
                                             programFolder + "skin");
   settings.load();
-  for (const auto& p : paths) {
-    std::error_code ec;
-    const std::string path = std::filesystem::absolute(p, ec).lexically_normal().string();
-    if (std::filesystem::is_directory(path, ec)) list.addFolderFiles(path, true);
-    else list.addFile(path);
-  }
+  addPaths(list, paths);
   const int rows = list.rowCount();
   TerminalProgress progress;
   sondrel::convert::Converter converter(engine, settings, list, port, progress, programFolder);
@@ -126,12 +134,9 @@ int listCommand(const std::vector<std::string>& paths) {
   sondrel::audio::Engine engine;
   TerminalPort port;
   sondrel::FileList list(engine, port);
-  for (const auto& p : paths) {
-    std::error_code ec;
-    const std::string path = std::filesystem::absolute(p, ec).lexically_normal().string();
-    if (std::filesystem::is_directory(path, ec)) list.addFolderFiles(path, true);
-    else list.addFile(path);
-  }
+  sondrel::CueSheetReader cueReader(engine, list, port);
+  list.setCueExpander(&cueReader);
+  addPaths(list, paths);
   for (int i = 0; i < list.rowCount(); ++i) {
     const auto& row = list.row(i);
     std::cout << row.caption << '\t' << row.lengthText << '\t' << row.sizeText << '\t' << row.typeText << '\t'

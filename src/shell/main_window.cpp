@@ -25,6 +25,7 @@
 #include "settings/option_window.h"
 #include "shell/about_window.h"
 #include "shell/audio_list_view.h"
+#include "shell/cue_sheet_reader.h"
 #include "shell/extensions.h"
 #include "shell/file_list_model.h"
 #include "shell/folders.h"
@@ -69,6 +70,8 @@ void Tfrmmain::FormCreate() {
   setWindowTitle("Sondrel");
   resize(800, 560);
   list_ = std::make_unique<FileList>(engine_, *this);
+  cueReader_ = std::make_unique<CueSheetReader>(engine_, *list_, *this);
+  list_->setCueExpander(cueReader_.get());
   // Folders beside the program and of the user.
   programFolder_ = AddSlash(QCoreApplication::applicationDirPath().toStdString());
   skinFolder_ = programFolder_ + "skin";

@@ -25,6 +25,7 @@ class QFrame;
 namespace sondrel {
 
 class AudioListView;
+class CueSheetReader;
 class FileListModel;
 namespace settings {
 class Tfrmoption;
@@ -111,6 +112,7 @@ class Tfrmmain : public QMainWindow, public UserPort, public settings::SettingsH
   QStringList commandLineFiles_;
   QWidget* splash_;
   std::unique_ptr<FileList> list_;
+  std::unique_ptr<CueSheetReader> cueReader_;  // after the list: it goes first
   std::unique_ptr<settings::SettingsModel> settings_;
   settings::Tfrmoption* frmoption_ = nullptr;
   convert::Tfrmenc* frmenc_ = nullptr;

@@ -110,8 +110,10 @@ TEST_P(EveryFormat, WritesAPlayableFileOfTheSettingsLayout) {
   EXPECT_EQ(test::ffprobeStream(out, "sample_rate"), "44100");
   EXPECT_EQ(test::ffprobeStream(out, "channels"), "2");
   // Within one 19200-byte block (of 16-bit stereo) of the source's length, plus
-  // what the codec pads to its frames.
-  EXPECT_NEAR(probeDuration(out), list.row(0).item->duration, 19200.0 / 4 / 44100 + 0.06) << out;
+  // what the codec pads to its frames. Counted by decoding: FFmpeg's probe
+  // misreads the length of Musepack files.
+  const double decodedSeconds = static_cast<double>(test::ffmpegDecode(out, "s16le").size()) / 4 / 44100;
+  EXPECT_NEAR(decodedSeconds, list.row(0).item->duration, 19200.0 / 4 / 44100 + 0.06) << out;
   EXPECT_GT(correlation(fixture(c.source), out), 0.9);
   EXPECT_EQ(progress.total, progress.maximum);
   EXPECT_EQ(progress.caption, batchCaption(c.format));
