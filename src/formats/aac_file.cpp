@@ -27,9 +27,8 @@ void TAACfile::Reset() {
 bool TAACfile::Read(const std::string& path) {
   Reset();
   try {
-    if (!tags_.Read(path)) return false;
     auto file = InputFile::open(path);
-    if (!file) return false;
+    if (!file || !tags_.Read(*file, path)) return false;
     fileSize_ = file->size();
     const int64_t start = tags_.id3v2.Size();
     Bytes magic = file->read(start, 4);

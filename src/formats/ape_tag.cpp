@@ -11,6 +11,9 @@ namespace {
 
 constexpr int64_t kFooterSize = 32;
 constexpr size_t kValueLimit = 8193;
+// Far above any real tag, cover art included; a footer claiming more is not
+// read, so a crafted size cannot make us allocate gigabytes.
+constexpr int64_t kReadableTagLimit = 64LL * 1024 * 1024;
 constexpr uint32_t kHasHeader = 0x80000000u;
 constexpr uint32_t kIsHeader = 0x20000000u;
 
@@ -81,10 +84,18 @@ void TAPETag::SetField(std::string_view name, std::string_view value) {
 }
 
 bool TAPETag::Read(const std::string& path) {
+  auto file = InputFile::open(path);
+  if (!file) {
+    Reset();
+    return false;
+  }
+  return Read(*file);
+}
+
+bool TAPETag::Read(InputFile& in) {
   Reset();
   try {
-    auto file = InputFile::open(path);
-    if (!file) return false;
+    auto* file = &in;
     auto footer = locateFooter(*file);
     if (!footer) return false;
     if (!footer->present()) return true;
@@ -92,7 +103,7 @@ bool TAPETag::Read(const std::string& path) {
     version_ = footer->version();
     size_ = footer->size();
     auto start = footer->itemsOffset();
-    if (!start) return true;
+    if (!start || footer->size() > kReadableTagLimit) return true;
     Bytes region = file->read(*start, footer->footerOffset() - *start);
     ByteView r = region;
     size_t pos = 0;

@@ -29,6 +29,8 @@ class TAPETag {
   void Reset();
   // False when the file cannot be opened or is too short to hold a footer.
   bool Read(const std::string& path);
+  // The same on a file its owner has open already.
+  bool Read(class InputFile& file);
   // Writes every item as a version 2.0 tag, replacing any APE tag and keeping
   // an ID3v1 tag last. False when nothing was written.
   bool Write(const std::string& path);

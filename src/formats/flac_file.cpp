@@ -70,7 +70,7 @@ bool TFLACfile::readStream(const std::string& path, bool parseComments) {
   try {
     auto file = InputFile::open(path);
     if (!file) return false;
-    id3v2_.Read(path);
+    id3v2_.Read(*file);
     fileSize_ = file->size();
     streamStart_ = ID3v2TagSize(*file);
     Bytes head;

@@ -108,19 +108,27 @@ void TID3v1::SetImageLink(std::string_view value) {
 std::string TID3v1::GenreName() const { return std::string(sondrel::GenreName(genreIndex_)); }
 
 bool TID3v1::Read(const std::string& path) {
+  auto file = InputFile::open(path);
+  if (!file) {
+    Reset();
+    return false;
+  }
+  return Read(*file, path);
+}
+
+bool TID3v1::Read(InputFile& file, const std::string& path) {
   Reset();
-  if (!readTail(path, true)) return false;
-  readFrom_ = canonicalPath(path);
+  if (!readTail(file, true)) return false;
+  readFrom_ = path;
   return true;
 }
 
-bool TID3v1::readTail(const std::string& path, bool parseFields) {
+bool TID3v1::readTail(InputFile& in, bool parseFields) {
   present_ = false;
   hasLyrics3_ = false;
   lyrics3Size_ = 0;
   try {
-    auto file = InputFile::open(path);
-    if (!file) return false;
+    auto* file = &in;
     const int64_t size = file->size();
     // A file shorter than a tag simply has none.
     if (size >= kTagSize) {
@@ -185,7 +193,7 @@ bool TID3v1::readTail(const std::string& path, bool parseFields) {
 }
 
 bool TID3v1::extraAllowed(ExtraField field, const std::string& path) const {
-  return (setByCaller_ & field) || (!readFrom_.empty() && readFrom_ == canonicalPath(path));
+  return (setByCaller_ & field) || (!readFrom_.empty() && canonicalPath(readFrom_) == canonicalPath(path));
 }
 
 std::string TID3v1::renderTail(bool withLyrics3) const {
@@ -235,7 +243,9 @@ bool TID3v1::replaceTail(const std::string& path, bool withTag, bool withLyrics3
   // Removal and the new tag happen in one rebuild: a failure leaves the file
   // with its old tag instead of none.
   TID3v1 current;
-  if (!current.readTail(path, false)) return false;
+  auto file = InputFile::open(path);
+  if (!file || !current.readTail(*file, false)) return false;
+  file.reset();
   if (!withTag && !current.present_ && !current.hasLyrics3_) return true;
   std::string tail;
   if (withTag) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "formats/input_file.h"
+
 namespace sondrel {
 
 class TID3v1 {
@@ -15,6 +17,8 @@ class TID3v1 {
   void Reset();
   // False only when the file cannot be opened or read.
   bool Read(const std::string& path);
+  // The same on a file its owner has open already.
+  bool Read(InputFile& file, const std::string& path);
   // Replaces any ID3v1 tag and Lyrics3 block with the current fields.
   bool Save(const std::string& path);
   // Removes the tag and Lyrics3 block; with `rewrite` the tag (without
@@ -63,7 +67,7 @@ class TID3v1 {
 
  private:
   enum ExtraField : unsigned { kTrack = 1, kLyrics = 2, kAuthor = 4, kImageLink = 8 };
-  bool readTail(const std::string& path, bool parseFields);
+  bool readTail(InputFile& file, bool parseFields);
   std::string renderTail(bool withLyrics3) const;
   bool replaceTail(const std::string& path, bool withTag, bool withLyrics3);
   // Track, lyrics, author and image link read from one file must not be

@@ -263,11 +263,20 @@ void TID3v2::SetLanguage(std::string_view v) { language_ = trimControl(v); }
 void TID3v2::SetLink(std::string_view v) { link_ = trimControl(v); }
 
 bool TID3v2::Read(const std::string& path) {
+  auto file = InputFile::open(path);
+  if (!file) {
+    Reset();
+    return false;
+  }
+  return Read(*file);
+}
+
+bool TID3v2::Read(InputFile& in) {
   Reset();
   try {
-    auto file = InputFile::open(path);
+    auto* file = &in;
     Bytes first;
-    if (!file || !file->readExact(0, 10, first)) return false;
+    if (!file->readExact(0, 10, first)) return false;
     auto header = readHeader(*file);
     if (!header) return true;
     present_ = true;

@@ -21,6 +21,8 @@ class TID3v2 {
   void Reset();
   // False only when the first 10 bytes cannot be read.
   bool Read(const std::string& path);
+  // The same on a file its owner has open already.
+  bool Read(InputFile& file);
   // Puts a version 2.3 tag with the current fields into the file: over the old
   // tag when it has room, else by rebuilding the file with a 4096-byte tag.
   bool Write(const std::string& path);

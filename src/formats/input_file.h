@@ -29,8 +29,14 @@ class InputFile {
 
  private:
   InputFile(std::unique_ptr<std::ifstream> stream, int64_t size) : stream_(std::move(stream)), size_(size) {}
+  bool readRaw(int64_t offset, int64_t count, uint8_t* out);
+
   std::unique_ptr<std::ifstream> stream_;
   int64_t size_ = 0;
+  // Readers take many small pieces close to each other (frame headers, page
+  // headers, block headers); one window of the file serves them.
+  Bytes window_;
+  int64_t windowStart_ = -1;
 };
 
 }  // namespace sondrel

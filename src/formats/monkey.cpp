@@ -1,15 +1,9 @@
 #include "formats/monkey.h"
 
-#include <cstdlib>
-
 #include "formats/input_file.h"
+#include "formats/lossless_ratio.h"
 
 namespace sondrel {
-
-double LosslessRatio(int64_t fileSize, uint64_t samples, int channels, int bits) {
-  double pcm = double(samples) * (channels * std::abs(bits) / 8) + 44;
-  return double(fileSize) / pcm * 100;
-}
 
 void TMonkey::Reset() {
   tags_.Reset();
@@ -23,9 +17,8 @@ double TMonkey::Ratio() const { return LosslessRatio(fileSize_, samples_, channe
 bool TMonkey::Read(const std::string& path) {
   Reset();
   try {
-    if (!tags_.Read(path)) return false;
     auto file = InputFile::open(path);
-    if (!file) return false;
+    if (!file || !tags_.Read(*file, path)) return false;
     fileSize_ = file->size();
     const int64_t start = tags_.id3v2.Size();
     Bytes head;

@@ -39,8 +39,4 @@ class TMonkey {
   int64_t fileSize_ = 0;
 };
 
-// Compression ratio of lossless formats: file size against the same audio as
-// PCM in a WAV file (with its 44-byte header), in percent.
-double LosslessRatio(int64_t fileSize, uint64_t samples, int channels, int bits);
-
 }  // namespace sondrel

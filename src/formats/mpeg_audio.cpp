@@ -119,14 +119,14 @@ bool TMPEGaudio::Read(const std::string& path) {
   try {
     auto file = InputFile::open(path);
     if (!file) return false;
-    if (id3v2_.Read(path) && id3v1_.Read(path)) {
+    if (id3v2_.Read(*file) && id3v1_.Read(*file, path)) {
       fileLength_ = file->size();
       const int64_t start = id3v2_.Size();
       uint8_t chunk[kChunk];
       for (int64_t chunkStart = start;; chunkStart += kChunk) {
         Bytes data = file->read(chunkStart, kChunk);
         std::memset(chunk, 0, kChunk);
-        std::memcpy(chunk, data.data(), data.size());
+        if (!data.empty()) std::memcpy(chunk, data.data(), data.size());
         if (searchChunk(chunk, data.size())) {
           frame_.Position += chunkStart;
           audioStart_ = frame_.Position;

@@ -38,7 +38,7 @@ bool TMPEGplus::Read(const std::string& path) {
   try {
     auto file = InputFile::open(path);
     if (!file) return false;
-    if (!tags_.id3v2.Read(path)) return false;
+    if (!tags_.id3v2.Read(*file)) return false;
     fileSize_ = file->size();
     if (fileSize_ <= 0) return false;
     const int64_t start = tags_.id3v2.Size();
@@ -69,8 +69,8 @@ bool TMPEGplus::Read(const std::string& path) {
       frameCount_ = streamVersion_ == 4 ? word1 >> 16 : word1;
       storedBitRate_ = streamVersion_ == 4 || streamVersion_ == 5 ? static_cast<int>(word0 >> 23) : 0;
     }
-    tags_.id3v1.Read(path);
-    tags_.ape.Read(path);
+    tags_.id3v1.Read(*file, path);
+    tags_.ape.Read(*file);
     return true;
   } catch (const std::exception&) {
     return false;

@@ -40,10 +40,8 @@ std::optional<OggPage> readOggPageHeader(InputFile& file, int64_t offset) {
 }
 
 Bytes renderOggPage(const OggPage& page, ByteView body) {
-  Bytes out;
-  putText(out, "OggS");
-  out.push_back(0);
-  out.push_back(page.flags);
+  Bytes out{'O', 'g', 'g', 'S', 0, page.flags};
+  out.reserve(27 + page.lacing.size() + body.size());
   for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(page.granule >> (8 * i)));
   putLe32(out, page.serial);
   putLe32(out, page.sequence);

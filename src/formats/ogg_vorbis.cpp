@@ -91,9 +91,8 @@ void TOggVorbis::Reset() {
 bool TOggVorbis::Read(const std::string& path) {
   Reset();
   try {
-    if (!id3v2_.Read(path)) return false;
     auto file = InputFile::open(path);
-    if (!file) return false;
+    if (!file || !id3v2_.Read(*file)) return false;
     fileSize_ = file->size();
     id3v2Size_ = ID3v2TagSize(*file);
     auto first = readOggPageHeader(*file, id3v2Size_);

@@ -1,7 +1,7 @@
 #include "formats/optimfrog.h"
 
 #include "formats/input_file.h"
-#include "formats/monkey.h"
+#include "formats/lossless_ratio.h"
 
 namespace sondrel {
 namespace {
@@ -27,9 +27,9 @@ bool TOptimFrog::Valid() const {
 bool TOptimFrog::Read(const std::string& path) {
   Reset();
   try {
-    tags_.Read(path);
     auto file = InputFile::open(path);
     if (!file) return false;
+    tags_.Read(*file, path);
     fileSize_ = file->size();
     Bytes h;
     if (!file->readExact(tags_.id3v2.Size(), 23, h) || !hasText(h, 0, "OFR ")) return false;

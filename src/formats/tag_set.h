@@ -18,10 +18,10 @@ class TagSet {
     ape.Reset();
   }
   // True only when all three reads succeed.
-  bool Read(const std::string& path) {
-    bool ok = id3v2.Read(path);
-    ok = id3v1.Read(path) && ok;
-    return ape.Read(path) && ok;
+  bool Read(InputFile& file, const std::string& path) {
+    bool ok = id3v2.Read(file);
+    ok = id3v1.Read(file, path) && ok;
+    return ape.Read(file) && ok;
   }
   // Bytes of the ID3v1 tag, its Lyrics3 block and the APE tag at the end.
   int64_t TrailingSize() const {

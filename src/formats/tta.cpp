@@ -1,7 +1,7 @@
 #include "formats/tta.h"
 
 #include "formats/input_file.h"
-#include "formats/monkey.h"
+#include "formats/lossless_ratio.h"
 
 namespace sondrel {
 
@@ -18,9 +18,9 @@ double TTTA::Ratio() const { return LosslessRatio(fileSize_, samples_, channels_
 bool TTTA::Read(const std::string& path) {
   Reset();
   try {
-    tags_.Read(path);
     auto file = InputFile::open(path);
     if (!file) return false;
+    tags_.Read(*file, path);
     fileSize_ = file->size();
     Bytes h;
     if (!file->readExact(tags_.id3v2.Size(), 22, h) || !hasText(h, 0, "TTA1")) return true;

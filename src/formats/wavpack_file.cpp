@@ -1,7 +1,7 @@
 #include "formats/wavpack_file.h"
 
 #include "formats/input_file.h"
-#include "formats/monkey.h"
+#include "formats/lossless_ratio.h"
 
 namespace sondrel {
 namespace {
@@ -50,12 +50,10 @@ std::string TWAVPackfile::ChannelModeName() const {
 bool TWAVPackfile::Read(const std::string& path) {
   Reset();
   try {
-    if (!ape_.Read(path)) {
-      // A file too short for an APE footer may still be read.
-      ape_.Reset();
-    }
     auto file = InputFile::open(path);
     if (!file) return false;
+    // A file too short for an APE footer may still be read.
+    if (!ape_.Read(*file)) ape_.Reset();
     fileSize_ = file->size();
     Bytes magic = file->read(0, 4);
     if (hasText(magic, 0, "wvpk")) valid_ = readVersion4(*file);

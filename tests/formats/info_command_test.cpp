@@ -60,5 +60,23 @@ TEST(InfoCommand, TheExtensionPicksTheReader) {
   EXPECT_EQ(runInfo(upper).first, 0);
 }
 
+TEST(InfoCommand, TruncatedRealFilesAreRejectedOrReadNeverCrash) {
+  test::TempDir dir;
+  for (const char* name : {"cbr.mp3", "vbr.mp3", "lossless.flac", "vorbis.ogg", "musepack.mpc", "speex.spx",
+                           "wma2.wma", "adts.aac", "dolby.ac3", "pack.wv", "truaudio.tta"}) {
+    std::string whole = test::readAll(test::fixture(name));
+    std::string ext = std::filesystem::path(name).extension().string();
+    for (size_t cut : {0, 1, 3, 4, 7, 10, 27, 42, 100, 417, 1000, 4000}) {
+      std::string path = dir.file("cut" + std::to_string(cut) + ext);
+      test::writeAll(path, whole.substr(0, std::min(cut, whole.size())));
+      auto [code, text] = runInfo(path);
+      // Every format needs more than 7 bytes to say anything.
+      if (cut < 7) {
+        EXPECT_EQ(text, "valid: no\n") << name << " cut at " << cut;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace sondrel

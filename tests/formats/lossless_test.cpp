@@ -218,7 +218,9 @@ TEST(OptimFrog, HeaderFieldsAndValidity) {
     EXPECT_TRUE(o.Read(dir.file("a.ofr")));
     EXPECT_EQ(o.BitsPerSample(), c.bits);
     EXPECT_EQ(o.Valid(), c.valid);
-    if (c.config == 1) EXPECT_EQ(o.Samples(), 44100u);
+    if (c.config == 1) {
+      EXPECT_EQ(o.Samples(), 44100u);
+    }
   }
   writeAll(dir.file("b.ofr"), "RIFF nothing");
   TOptimFrog o;
