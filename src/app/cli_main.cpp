@@ -11,6 +11,7 @@
 
 #include "audio/engine.h"
 #include "convert/converter.h"
+#include "effects/install_effects.h"
 #include "settings/settings_model.h"
 #include "shell/cue_sheet_reader.h"
 #include "shell/file_list.h"
@@ -108,6 +109,7 @@ int convertCommand(std::vector<std::string> args) {
   const int rows = list.rowCount();
   TerminalProgress progress;
   sondrel::convert::Converter converter(engine, settings, list, port, progress, programFolder);
+  sondrel::effects::installEffects(converter, settings);
   if (!out.empty()) {
     std::error_code ec;
     converter.setOutputFolder(std::filesystem::absolute(out, ec).lexically_normal().string());

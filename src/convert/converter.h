@@ -11,6 +11,7 @@
 #include "audio/engine.h"
 #include "convert/command_lines.h"
 #include "convert/progress_view.h"
+#include "effects/effect_format.h"
 #include "settings/settings_model.h"
 #include "shell/file_list.h"
 #include "shell/user_port.h"
@@ -23,11 +24,7 @@ class ConversionError : public std::runtime_error {
 };
 
 // Layout of the samples the effect processors receive.
-struct EffectFormat {
-  int bits = 32;  // 8, 16, or 32 for float
-  int rate = 44100;
-  int channels = 2;
-};
+using EffectFormat = effects::EffectFormat;
 
 class Converter {
  public:

@@ -22,6 +22,7 @@
 
 #include "convert/converter.h"
 #include "convert/progress_window.h"
+#include "effects/install_effects.h"
 #include "settings/option_window.h"
 #include "shell/about_window.h"
 #include "shell/audio_list_view.h"
@@ -133,6 +134,7 @@ void Tfrmmain::FormCreate() {
   frmenc_ = new convert::Tfrmenc(*settings_, *this, this);
   converter_ = std::make_unique<convert::Converter>(engine_, *settings_, *list_, *this, *frmenc_, programFolder_);
   frmenc_->setCancelHandler([this] { converter_->cancel(); });
+  effects::installEffects(*converter_, *settings_);
 
   timer2_.setSingleShot(true);
   timer2_.setInterval(1000);
