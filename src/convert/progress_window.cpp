@@ -77,9 +77,10 @@ int Tfrmenc::totalMaximum() const { return totalbar_->maximum(); }
 void Tfrmenc::setTotalMaximum(int maximum) { totalbar_->setMaximum(std::max(maximum, 0)); }
 
 void Tfrmenc::ShowEffects() {
+  // "Gain" is ticked whenever the gain slider is off zero: conversions apply
+  // the gain with or without the equalizer, and the list says what is applied.
   const bool ticks[] = {settings_.check("clowpass"), settings_.check("chighpass"), settings_.check("cbandpass"),
-                        settings_.check("ceq"), settings_.check("ceq") && settings_.slider("bargain") != 0,
-                        settings_.check("cnorm")};
+                        settings_.check("ceq"), settings_.slider("bargain") != 0, settings_.check("cnorm")};
   for (int i = 0; i < 6; ++i) dsplistbox_->item(i)->setCheckState(ticks[i] ? Qt::Checked : Qt::Unchecked);
 }
 

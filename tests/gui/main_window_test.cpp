@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QToolButton>
 #include <QDialog>
+#include <QListWidget>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
@@ -120,11 +121,21 @@ TEST_F(MainWindowTest, ConvertsCheckedRowsWithTheProgressWindow) {
   test::TempDir out;
   w.settings().setText("efolder", out.path().string() + "/");
   EXPECT_EQ(panel(w, 2).toStdString(), "Output Folder:" + out.path().string() + "/");
+  w.settings().setCheck("clowpass", true);
+  w.settings().setSlider("bargain", -30);
   w.audiolistClick();  // the commands are enabled at the next refresh
   find<QAction>(w, "ConverttoWAVE2")->trigger();
   auto* progress = w.findChild<QDialog*>("frmenc");
   ASSERT_NE(progress, nullptr);
   EXPECT_EQ(progress->windowTitle(), "Convert Audio Files to WAV Files");
+  // "DSP Used:" shows what the conversion applied: the first-run normalizer,
+  // the low pass and the gain (the equalizer is off).
+  auto* dsp = progress->findChild<QListWidget*>("dsplistbox");
+  ASSERT_NE(dsp, nullptr);
+  QStringList ticked;
+  for (int i = 0; i < dsp->count(); ++i)
+    if (dsp->item(i)->checkState() == Qt::Checked) ticked << dsp->item(i)->text();
+  EXPECT_EQ(ticked, (QStringList{"Low Pass", "Gain", "Normalize"}));
   EXPECT_TRUE(std::filesystem::exists(out.path() / "lossless.wav"));
   EXPECT_TRUE(std::filesystem::exists(out.path() / "cbr.wav"));
   EXPECT_FALSE(w.isEnabled());  // the main window waits while the progress window shows
