@@ -41,6 +41,8 @@ struct EncoderCase {
 std::string caseName(const testing::TestParamInfo<EncoderCase>& info) { return info.param.name; }
 void PrintTo(const EncoderCase& c, std::ostream* out) { *out << c.name; }
 
+// One case a line: the tables read as the list of command lines they are.
+// clang-format off
 // The command lines the converter writes with its first-run settings.
 const std::vector<EncoderCase> kFirstRunLines = {
     {"lame", {"lame", "--preset", "standard", "-m", "f", "-", "{out}"}, ".mp3", kStereo16, mp3()},
@@ -95,6 +97,7 @@ const std::vector<EncoderCase> kOtherLines = {
     {"flac_24bit", {"flac", "-f", "--compression-level-2", "-o", "{out}", "-"}, ".flac", kStereo24, flacLossless()},
     {"flac_extensible_header", {"flac", "-f", "--compression-level-3", "-o", "{out}", "-"}, ".flac", kExtensible24, flacLossless()},
 };
+// clang-format on
 
 class EncoderLine : public testing::TestWithParam<EncoderCase> {
  protected:
@@ -157,17 +160,32 @@ struct SettingPair {
 };
 
 const std::vector<SettingPair> kSettingPairs = {
-    {"lame_vbr_quality", {"lame", "-b", "32", "-V", "9", "-B", "320", "-", "{out}"},
-     {"lame", "-b", "32", "-V", "0", "-B", "320", "-", "{out}"}, ".mp3"},
+    {"lame_vbr_quality",
+     {"lame", "-b", "32", "-V", "9", "-B", "320", "-", "{out}"},
+     {"lame", "-b", "32", "-V", "0", "-B", "320", "-", "{out}"},
+     ".mp3"},
     {"lame_cbr_rate", {"lame", "-b", "64", "-", "{out}"}, {"lame", "-b", "256", "-", "{out}"}, ".mp3"},
-    {"oggenc2_glued_quality", {"oggenc2", "--quality-1.5", "-", "-o{out}"}, {"oggenc2", "-q", "2.75", "-", "-o{out}"}, ".ogg"},
+    {"oggenc2_glued_quality",
+     {"oggenc2", "--quality-1.5", "-", "-o{out}"},
+     {"oggenc2", "-q", "2.75", "-", "-o{out}"},
+     ".ogg"},
     {"oggenc2_average", {"oggenc2", "-b", "64", "-", "-o{out}"}, {"oggenc2", "-b", "256", "-", "-o{out}"}, ".ogg"},
-    {"wavpack_hybrid_bits", {"wavpack", "-j1", "-b0", "-i", "-", "{out}"}, {"wavpack", "-j1", "-b23.9", "-i", "-", "{out}"}, ".wv"},
-    {"wavpack_hybrid_kbps", {"wavpack", "-j1", "-b24", "-i", "-", "{out}"}, {"wavpack", "-j1", "-i", "-", "{out}"}, ".wv"},
-    {"mppenc_preset", {"mppenc", "--silent", "--overwrite", "--telephone", "-", "{out}"},
-     {"mppenc", "--silent", "--overwrite", "--insane", "-", "{out}"}, ".mpc"},
-    {"mppenc_quality", {"mppenc", "--silent", "--overwrite", "--quality", "0", "-", "{out}"},
-     {"mppenc", "--silent", "--overwrite", "--quality", "10", "-", "{out}"}, ".mpc"},
+    {"wavpack_hybrid_bits",
+     {"wavpack", "-j1", "-b0", "-i", "-", "{out}"},
+     {"wavpack", "-j1", "-b23.9", "-i", "-", "{out}"},
+     ".wv"},
+    {"wavpack_hybrid_kbps",
+     {"wavpack", "-j1", "-b24", "-i", "-", "{out}"},
+     {"wavpack", "-j1", "-i", "-", "{out}"},
+     ".wv"},
+    {"mppenc_preset",
+     {"mppenc", "--silent", "--overwrite", "--telephone", "-", "{out}"},
+     {"mppenc", "--silent", "--overwrite", "--insane", "-", "{out}"},
+     ".mpc"},
+    {"mppenc_quality",
+     {"mppenc", "--silent", "--overwrite", "--quality", "0", "-", "{out}"},
+     {"mppenc", "--silent", "--overwrite", "--quality", "10", "-", "{out}"},
+     ".mpc"},
     {"FAAC_quality", {"FAAC", "-q", "<10>", "-o", "{out}", "-"}, {"FAAC", "-q", "<500>", "-o", "{out}", "-"}, ".aac"},
     {"FAAC_average", {"FAAC", "-b", "<48>", "-o", "{out}", "-"}, {"FAAC", "-b", "<256>", "-o", "{out}", "-"}, ".m4a"},
 };

@@ -14,22 +14,19 @@ namespace {
 
 std::string rawFormatFor(int bits) {
   switch (bits) {
-    case 8:
-      return "u8";
-    case 16:
-      return "s16le";
-    case 24:
-      return "s24le";
-    default:
-      return "s32le";
+    case 8: return "u8";
+    case 16: return "s16le";
+    case 24: return "s24le";
+    default: return "s32le";
   }
 }
 
 }  // namespace
 
 StreamInfo probeStream(const std::string& path) {
-  const ProcessResult result = run({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
-                                    "stream=codec_name,sample_rate,channels", "-of", "default=noprint_wrappers=1", path});
+  const ProcessResult result =
+      run({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
+           "stream=codec_name,sample_rate,channels", "-of", "default=noprint_wrappers=1", path});
   StreamInfo info;
   std::istringstream lines(result.out);
   for (std::string line; std::getline(lines, line);) {

@@ -22,10 +22,10 @@ std::vector<std::string> expandCommand(const CommandPattern& pattern, const std:
 ProcessResult runEncoder(const CommandPattern& pattern, const std::string& outputPath, const std::string& stdinBytes);
 
 struct Expectation {
-  std::string codec;           // ffprobe's codec_name
-  bool lossless = false;       // decoded samples equal the input's exactly
+  std::string codec;      // ffprobe's codec_name
+  bool lossless = false;  // decoded samples equal the input's exactly
   double minCorrelation = 0.95;
-  long lengthSlack = 2048;     // decoded frames may differ by up to one codec block
+  long lengthSlack = 2048;  // decoded frames may differ by up to one codec block
 };
 
 struct StreamInfo {

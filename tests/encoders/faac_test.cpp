@@ -97,8 +97,8 @@ TEST(Faac, BandwidthSwitchCutsWhatLiesAbove) {
   const std::string wide = dir.file("wide.m4a");
   const std::string narrow = dir.file("narrow.m4a");
   ASSERT_EQ(runEncoder({"FAAC", "-q", "<100>", "-o", "{out}", "-"}, wide, signal.wavStream()).exitCode, 0);
-  ASSERT_EQ(runEncoder({"FAAC", "-q", "<100>", "-c", "<10000>", "-o", "{out}", "-"}, narrow, signal.wavStream()).exitCode,
-            0);
+  ASSERT_EQ(
+      runEncoder({"FAAC", "-q", "<100>", "-c", "<10000>", "-o", "{out}", "-"}, narrow, signal.wavStream()).exitCode, 0);
   EXPECT_GT(tonePower(floatsOf(ffmpegDecode(wide, "f32le")), 2, 44100, 14000), 0.25 * inputPower);
   EXPECT_LT(tonePower(floatsOf(ffmpegDecode(narrow, "f32le")), 2, 44100, 14000), 0.01 * inputPower);
 }
@@ -110,8 +110,9 @@ TEST(Faac, ContainerFollowsTheExtension) {
     std::string brand;
   };
   const std::string wav = TestSignal::make(kStereo16, 1.0).wavStream();
-  for (const Case& c : {Case{".aac", "aac", ""}, Case{".AAC", "aac", ""}, Case{".mp4", "mov,mp4,m4a,3gp,3g2,mj2", "isom"},
-                        Case{".m4a", "mov,mp4,m4a,3gp,3g2,mj2", "M4A "}, Case{".M4B", "mov,mp4,m4a,3gp,3g2,mj2", "M4A "}}) {
+  for (const Case& c :
+       {Case{".aac", "aac", ""}, Case{".AAC", "aac", ""}, Case{".mp4", "mov,mp4,m4a,3gp,3g2,mj2", "isom"},
+        Case{".m4a", "mov,mp4,m4a,3gp,3g2,mj2", "M4A "}, Case{".M4B", "mov,mp4,m4a,3gp,3g2,mj2", "M4A "}}) {
     TempDir dir;
     const std::string out = dir.file("a" + c.extension);
     ASSERT_EQ(runEncoder({"FAAC", "-q", "<100>", "-o", "{out}", "-"}, out, wav).exitCode, 0);
@@ -182,7 +183,8 @@ class FaacBadInput : public testing::TestWithParam<BadInput> {};
 
 TEST_P(FaacBadInput, FailsWithoutLeavingAFile) {
   TempDir dir;
-  const ProcessResult result = runEncoder({"FAAC", "-q", "<100>", "-o", "{out}", "-"}, dir.file("a.m4a"), GetParam().stdinBytes);
+  const ProcessResult result =
+      runEncoder({"FAAC", "-q", "<100>", "-o", "{out}", "-"}, dir.file("a.m4a"), GetParam().stdinBytes);
   EXPECT_NE(result.exitCode, 0);
   EXPECT_TRUE(result.err.starts_with("FAAC: ")) << result.err;
   EXPECT_EQ(lineCount(result.err), 1u) << result.err;

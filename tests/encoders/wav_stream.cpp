@@ -53,9 +53,9 @@ TestSignal TestSignal::withTone(const PcmLayout& layout, double seconds, double 
 
 std::string TestSignal::wavStream(DataSize size) const {
   const uint32_t blockAlign = static_cast<uint32_t>(layout.channels * layout.bits / 8);
-  const uint32_t dataBytes = size == DataSize::Exact       ? static_cast<uint32_t>(pcm.size())
-                             : size == DataSize::Zero      ? 0
-                                                           : 0xFFFFFFFFu;
+  const uint32_t dataBytes = size == DataSize::Exact  ? static_cast<uint32_t>(pcm.size())
+                             : size == DataSize::Zero ? 0
+                                                      : 0xFFFFFFFFu;
   const uint32_t fmtBytes = layout.extensible ? 40 : 16;
   std::string out = "RIFF";
   put32(out, size == DataSize::Exact ? 4 + 8 + fmtBytes + 8 + dataBytes : dataBytes);
@@ -68,9 +68,9 @@ std::string TestSignal::wavStream(DataSize size) const {
   put16(out, blockAlign);
   put16(out, static_cast<uint32_t>(layout.bits));
   if (layout.extensible) {
-    put16(out, 22);                                       // extension size
-    put16(out, static_cast<uint32_t>(layout.bits));       // valid bits
-    put32(out, layout.channels == 1 ? 0x4 : 0x3);         // speaker mask: centre, or left and right
+    put16(out, 22);                                  // extension size
+    put16(out, static_cast<uint32_t>(layout.bits));  // valid bits
+    put32(out, layout.channels == 1 ? 0x4 : 0x3);    // speaker mask: centre, or left and right
     static const unsigned char kPcmGuid[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
                                                0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
     out.append(reinterpret_cast<const char*>(kPcmGuid), sizeof kPcmGuid);

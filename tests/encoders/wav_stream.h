@@ -18,9 +18,9 @@ struct PcmLayout {
 
 // What the header says the data size is.
 enum class DataSize {
-  Exact,       // the real byte count
-  Zero,        // written before the length was known
-  Unbounded,   // 0xFFFFFFFF, likewise
+  Exact,      // the real byte count
+  Zero,       // written before the length was known
+  Unbounded,  // 0xFFFFFFFF, likewise
 };
 
 // A tone per channel (440 Hz left, 660 Hz right) with a sweep on top, so that

@@ -37,6 +37,5 @@ std::vector<std::string> flacArguments(const std::vector<std::string>& arguments
 }  // namespace
 
 int main(int argc, char** argv) {
-  sondrel::adapters::becomeProgram(SONDREL_FLAC_PROGRAM,
-                                   flacArguments(sondrel::adapters::argumentsOf(argc, argv)));
+  sondrel::adapters::becomeProgram(SONDREL_FLAC_PROGRAM, flacArguments(sondrel::adapters::argumentsOf(argc, argv)));
 }

@@ -30,6 +30,5 @@ std::vector<std::string> mpcencArguments(const std::vector<std::string>& argumen
 }  // namespace
 
 int main(int argc, char** argv) {
-  sondrel::adapters::becomeProgram(SONDREL_MPCENC_PROGRAM,
-                                   mpcencArguments(sondrel::adapters::argumentsOf(argc, argv)));
+  sondrel::adapters::becomeProgram(SONDREL_MPCENC_PROGRAM, mpcencArguments(sondrel::adapters::argumentsOf(argc, argv)));
 }

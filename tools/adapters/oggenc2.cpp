@@ -26,9 +26,8 @@ std::string oggencQuality(const std::string& text) { return clampDecimalText(tex
 std::vector<std::string> oggencArguments(const std::vector<std::string>& arguments) {
   // oggenc's short switches whose value is the next argument; the value is
   // passed on untouched even when it looks like a switch itself.
-  static const std::set<std::string_view> withValue = {"-B", "-C", "-R", "-b", "-m", "-M", "-s",
-                                                       "-o", "-n", "-X", "-P", "-c", "-d", "-N",
-                                                       "-t", "-l", "-a", "-G", "-L", "-Y"};
+  static const std::set<std::string_view> withValue = {"-B", "-C", "-R", "-b", "-m", "-M", "-s", "-o", "-n", "-X",
+                                                       "-P", "-c", "-d", "-N", "-t", "-l", "-a", "-G", "-L", "-Y"};
   const std::string_view longQuality = "--quality";
   std::vector<std::string> result;
   for (size_t i = 0; i < arguments.size(); ++i) {
@@ -63,6 +62,5 @@ std::vector<std::string> oggencArguments(const std::vector<std::string>& argumen
 }  // namespace
 
 int main(int argc, char** argv) {
-  sondrel::adapters::becomeProgram(SONDREL_OGGENC_PROGRAM,
-                                   oggencArguments(sondrel::adapters::argumentsOf(argc, argv)));
+  sondrel::adapters::becomeProgram(SONDREL_OGGENC_PROGRAM, oggencArguments(sondrel::adapters::argumentsOf(argc, argv)));
 }
