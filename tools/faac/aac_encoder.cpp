@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <string>
 
-#include "failure.h"
+#include "common/failure.h"
 
 extern "C" {
 #include <libavutil/opt.h>
 }
 
 namespace sondrel::faac {
+
+using tools::Failure;
 
 namespace {
 

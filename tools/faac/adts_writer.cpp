@@ -1,9 +1,12 @@
 #include "adts_writer.h"
 
-#include "failure.h"
-#include "file_io.h"
+#include "common/failure.h"
+#include "common/file_io.h"
 
 namespace sondrel::faac {
+
+using tools::Failure;
+using tools::writeAll;
 
 namespace {
 
@@ -37,13 +40,13 @@ std::array<uint8_t, 7> AdtsWriter::header(size_t payloadBytes) const {
   const unsigned length = static_cast<unsigned>(payloadBytes + kHeaderBytes);
   const unsigned id = mpeg2_ ? 1 : 0;
   return {
-      0xFF,                                                           // syncword
-      static_cast<uint8_t>(0xF0 | id << 3 | 0x01),                    // syncword, ID, layer 0, no CRC
+      0xFF,                                         // syncword
+      static_cast<uint8_t>(0xF0 | id << 3 | 0x01),  // syncword, ID, layer 0, no CRC
       static_cast<uint8_t>(profile_ << 6 | frequencyIndex_ << 2 | channelConfiguration_ >> 2),
       static_cast<uint8_t>((channelConfiguration_ & 0x03) << 6 | length >> 11),
       static_cast<uint8_t>(length >> 3),
       static_cast<uint8_t>((length & 0x07) << 5 | kVariableRateFullness >> 6),
-      static_cast<uint8_t>((kVariableRateFullness & 0x3F) << 2),      // one raw data block
+      static_cast<uint8_t>((kVariableRateFullness & 0x3F) << 2),  // one raw data block
   };
 }
 

@@ -4,9 +4,11 @@
 #include <charconv>
 #include <filesystem>
 
-#include "failure.h"
+#include "common/failure.h"
 
 namespace sondrel::faac {
+
+using tools::Failure;
 
 namespace {
 
@@ -35,8 +37,8 @@ Options parseCommandLine(const std::vector<std::string>& arguments) {
   bool inputGiven = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    const bool takesValue = argument == "-q" || argument == "-b" || argument == "-c" || argument == "-o" ||
-                            argument == "--mpeg-vers";
+    const bool takesValue =
+        argument == "-q" || argument == "-b" || argument == "-c" || argument == "-o" || argument == "--mpeg-vers";
     if (takesValue && i + 1 >= arguments.size()) throw Failure(argument + " needs a value");
     if (argument == "-q") {
       // Taken up to FAAC's own 5000; the encoder narrows it to the range its scale can use.

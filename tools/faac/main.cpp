@@ -16,7 +16,7 @@
 #include "aac_encoder.h"
 #include "adts_writer.h"
 #include "command_line.h"
-#include "file_io.h"
+#include "common/file_io.h"
 #include "mp4_writer.h"
 #include "pcm_to_float.h"
 #include "wav_stream.h"
@@ -28,6 +28,9 @@ extern "C" {
 namespace {
 
 using namespace sondrel::faac;
+using sondrel::tools::FileDescriptor;
+using sondrel::tools::openInput;
+using sondrel::tools::PendingFile;
 
 std::unique_ptr<PacketSink> openSink(const Options& options, const AacEncoder& encoder, int fd) {
   const Container container = containerFor(options.outputPath);
@@ -38,13 +41,13 @@ std::unique_ptr<PacketSink> openSink(const Options& options, const AacEncoder& e
 }
 
 void encode(const Options& options) {
-  FileDescriptor input = openInput(options.inputPath);
+  FileDescriptor input = openInput(options.inputPath, options.inputPath);
   WavStreamReader reader(input.get());
   const PcmFormat& format = reader.format();
   AacEncoder encoder(format, options);
 
   // Only now, with an input worth encoding, does an output come into being.
-  PendingFile output(options.outputPath);
+  PendingFile output(options.outputPath, options.outputPath);
   const std::unique_ptr<PacketSink> sink = openSink(options, encoder, output.fd());
 
   const size_t frameSize = static_cast<size_t>(encoder.frameSize());

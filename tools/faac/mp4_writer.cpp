@@ -6,9 +6,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include "failure.h"
+#include "common/failure.h"
 
 namespace sondrel::faac {
+
+using tools::Failure;
 
 namespace {
 

@@ -47,7 +47,7 @@ class Mp4Writer : public PacketSink {
   std::unique_ptr<AVIOContext, IoFree> io_;  // declared first: the muxer goes before it
   std::unique_ptr<AVFormatContext, MuxerFree> muxer_;
   AVStream* stream_ = nullptr;  // owned by the muxer
-  int lastSystemError_ = 0;  // what write() or lseek() said, for the message
+  int lastSystemError_ = 0;     // what write() or lseek() said, for the message
 };
 
 }  // namespace sondrel::faac

@@ -23,14 +23,10 @@ float sampleValue(const uint8_t* p, const PcmFormat& format) {
     return std::isfinite(value) ? value : 0.0f;
   }
   switch (format.bitsPerSample) {
-    case 8:
-      return (static_cast<int>(p[0]) - 128) / 128.0f;  // 8-bit WAV samples are unsigned
-    case 16:
-      return static_cast<float>(signedLittleEndian(p, 2)) / 32768.0f;
-    case 24:
-      return static_cast<float>(signedLittleEndian(p, 3)) / 8388608.0f;
-    default:
-      return static_cast<float>(static_cast<double>(signedLittleEndian(p, 4)) / 2147483648.0);
+    case 8: return (static_cast<int>(p[0]) - 128) / 128.0f;  // 8-bit WAV samples are unsigned
+    case 16: return static_cast<float>(signedLittleEndian(p, 2)) / 32768.0f;
+    case 24: return static_cast<float>(signedLittleEndian(p, 3)) / 8388608.0f;
+    default: return static_cast<float>(static_cast<double>(signedLittleEndian(p, 4)) / 2147483648.0);
   }
 }
 

@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "failure.h"
-#include "file_io.h"
+#include "common/failure.h"
+#include "common/file_io.h"
 
 namespace sondrel::faac {
+
+using tools::Failure;
+using tools::readUpTo;
 
 namespace {
 
@@ -20,6 +23,8 @@ constexpr uint16_t kFormatExtensible = 0xFFFE;
 // form); anything beyond is skipped unread.
 constexpr size_t kFormatChunkMeaningful = 40;
 constexpr int kMaxChannels = 8;
+// How a failed read names what it was reading.
+constexpr char kInputName[] = "the input";
 
 uint16_t u16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t u32(const uint8_t* p) {
@@ -33,7 +38,7 @@ WavStreamReader::WavStreamReader(int fd) : fd_(fd) { readHeader(); }
 
 void WavStreamReader::readHeader() {
   std::array<uint8_t, 12> riff{};
-  const size_t got = readUpTo(fd_, riff.data(), riff.size());
+  const size_t got = readUpTo(fd_, riff.data(), riff.size(), kInputName);
   if (got == 0) throw Failure("no input: the WAV stream is empty");
   if (got < riff.size() || std::memcmp(riff.data(), "RIFF", 4) != 0 || std::memcmp(riff.data() + 8, "WAVE", 4) != 0)
     throw Failure("the input is not a WAV stream");
@@ -41,7 +46,7 @@ void WavStreamReader::readHeader() {
   bool formatSeen = false;
   for (;;) {
     std::array<uint8_t, 8> chunk{};
-    if (readUpTo(fd_, chunk.data(), chunk.size()) < chunk.size())
+    if (readUpTo(fd_, chunk.data(), chunk.size(), kInputName) < chunk.size())
       throw Failure("the WAV stream ends before its audio data");
     const uint32_t size = u32(chunk.data() + 4);
     if (std::memcmp(chunk.data(), "fmt ", 4) == 0) {
@@ -61,7 +66,8 @@ void WavStreamReader::readFormatChunk(uint32_t size) {
   if (size < 16) throw Failure("the WAV stream's format chunk is too short");
   std::array<uint8_t, kFormatChunkMeaningful> fmt{};
   const size_t meaningful = std::min<size_t>(size, fmt.size());
-  if (readUpTo(fd_, fmt.data(), meaningful) < meaningful) throw Failure("the WAV stream ends inside its format");
+  if (readUpTo(fd_, fmt.data(), meaningful, kInputName) < meaningful)
+    throw Failure("the WAV stream ends inside its format");
   skip(static_cast<uint64_t>(size) - meaningful + (size & 1));
 
   uint16_t tag = u16(fmt.data());
@@ -74,12 +80,14 @@ void WavStreamReader::readFormatChunk(uint32_t size) {
     tag = u16(fmt.data() + 24);  // the first two bytes of the sub-format GUID
   }
   const bool isFloat = tag == kFormatFloat;
-  if (tag != kFormatPcm && !isFloat) throw Failure("the WAV stream holds no plain PCM (format " + std::to_string(tag) + ")");
+  if (tag != kFormatPcm && !isFloat)
+    throw Failure("the WAV stream holds no plain PCM (format " + std::to_string(tag) + ")");
   if (isFloat ? bits != 32 : (bits != 8 && bits != 16 && bits != 24 && bits != 32))
     throw Failure("the WAV stream's " + std::to_string(bits) + "-bit samples are not supported");
   if (channels < 1 || channels > kMaxChannels)
     throw Failure("the WAV stream's " + std::to_string(channels) + " channels are not supported");
-  if (rate == 0 || rate > 1000000) throw Failure("the WAV stream's sample rate " + std::to_string(rate) + " is not supported");
+  if (rate == 0 || rate > 1000000)
+    throw Failure("the WAV stream's sample rate " + std::to_string(rate) + " is not supported");
   if (blockAlign != channels * bits / 8) throw Failure("the WAV stream's block size does not match its format");
   format_ = {static_cast<int>(rate), channels, bits, isFloat};
 }
@@ -88,7 +96,7 @@ void WavStreamReader::skip(uint64_t bytes) {
   std::vector<uint8_t> sink(static_cast<size_t>(std::min<uint64_t>(bytes, 65536)));
   while (bytes > 0) {
     const size_t want = static_cast<size_t>(std::min<uint64_t>(bytes, sink.size()));
-    const size_t got = readUpTo(fd_, sink.data(), want);
+    const size_t got = readUpTo(fd_, sink.data(), want, kInputName);
     if (got < want) throw Failure("the WAV stream ends before its audio data");
     bytes -= got;
   }
@@ -99,7 +107,7 @@ size_t WavStreamReader::readFrames(uint8_t* buffer, size_t maxFrames) {
   const size_t frameBytes = format_.bytesPerFrame();
   size_t want = maxFrames * frameBytes;
   if (dataLeft_) want = static_cast<size_t>(std::min<uint64_t>(want, *dataLeft_ / frameBytes * frameBytes));
-  const size_t got = readUpTo(fd_, buffer, want);
+  const size_t got = readUpTo(fd_, buffer, want, kInputName);
   if (dataLeft_) *dataLeft_ -= got;
   if (got < want || want == 0) ended_ = true;
   return got / frameBytes;

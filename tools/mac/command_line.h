@@ -3,15 +3,15 @@
 #include <string>
 #include <vector>
 
-namespace mac {
+namespace sondrel::mac {
 
 struct Options {
-    std::string input;   // "-" for standard input, otherwise a WAV file path
-    std::string output;  // the .ape file to create
-    int level = 0;       // 1000, 2000, 3000, 4000 or 5000
+  std::string input;   // "-" for standard input, otherwise a WAV file path
+  std::string output;  // the .ape file to create
+  int level = 0;       // 1000, 2000, 3000, 4000 or 5000
 };
 
 // Accepts exactly: MAC <input> <output> -c<level>. Throws Failure otherwise.
-Options parse_command_line(const std::vector<std::string>& arguments);
+Options parseCommandLine(const std::vector<std::string>& arguments);
 
-} // namespace mac
+}  // namespace sondrel::mac

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "compression_level.h"
-#include "pcm_format.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace mac {
+#include "compression_level.h"
+#include "pcm_format.h"
+
+namespace sondrel::mac {
 
 class RangeEncoder;
 
@@ -16,23 +16,23 @@ class RangeEncoder;
 // residuals. Every frame starts from fresh predictor and filter state, so
 // frames can be coded independently.
 class FrameEncoder {
-public:
-    FrameEncoder(CompressionLevel level, PcmFormat format);
+ public:
+  FrameEncoder(CompressionLevel level, PcmFormat format);
 
-    // Appends the frame's bytes, in the order the decoder reads them, to `out`.
-    void encode(const uint8_t* pcm, std::size_t blocks, std::vector<uint8_t>& out);
+  // Appends the frame's bytes, in the order the decoder reads them, to `out`.
+  void encode(const uint8_t* pcm, std::size_t blocks, std::vector<uint8_t>& out);
 
-private:
-    void unpack(const uint8_t* pcm, std::size_t blocks);
-    void code_mono(std::size_t blocks, RangeEncoder& coder);
-    void code_stereo(std::size_t blocks, RangeEncoder& coder);
-    void run_filters(std::vector<int32_t>& values, std::size_t blocks) const;
+ private:
+  void unpack(const uint8_t* pcm, std::size_t blocks);
+  void codeMono(std::size_t blocks, RangeEncoder& coder);
+  void codeStereo(std::size_t blocks, RangeEncoder& coder);
+  void runFilters(std::vector<int32_t>& values, std::size_t blocks) const;
 
-    CompressionLevel level_;
-    PcmFormat format_;
-    // Samples of the first and second channel, as signed values.
-    std::vector<int32_t> first_;
-    std::vector<int32_t> second_;
+  CompressionLevel level_;
+  PcmFormat format_;
+  // Samples of the first and second channel, as signed values.
+  std::vector<int32_t> first_;
+  std::vector<int32_t> second_;
 };
 
-} // namespace mac
+}  // namespace sondrel::mac

@@ -3,17 +3,17 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace mac {
+namespace sondrel::mac {
 
 // The layout of the integer PCM the encoder takes in, as the WAV stream
 // declares it.
 struct PcmFormat {
-    int channels = 0;          // 1 or 2
-    int bits = 0;              // 8 (unsigned), 16 or 24 (signed)
-    uint32_t sample_rate = 0;  // Hz
+  int channels = 0;         // 1 or 2
+  int bits = 0;             // 8 (unsigned), 16 or 24 (signed)
+  uint32_t sampleRate = 0;  // Hz
 
-    int bytes_per_sample() const { return bits / 8; }
-    std::size_t block_bytes() const { return static_cast<std::size_t>(channels) * bytes_per_sample(); }
+  int bytesPerSample() const { return bits / 8; }
+  std::size_t blockBytes() const { return static_cast<std::size_t>(channels) * bytesPerSample(); }
 };
 
-} // namespace mac
+}  // namespace sondrel::mac

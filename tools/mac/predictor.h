@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace mac {
+namespace sondrel::mac {
 
 // The prediction stages of Monkey's Audio 3.95 and later, run backwards: the
 // arrays come in holding the values the decoder's predictor must produce and
@@ -18,10 +18,10 @@ namespace mac {
 // really does overflow 32 bits, so the wrap-around is reproduced exactly.
 enum class PredictionWidth { Bits32, Bits64 };
 
-void predict_mono(int32_t* values, std::size_t count);
+void predictMono(int32_t* values, std::size_t count);
 
 // side is coded first and may only look at mid's previous value; mid sees the
 // current side.
-void predict_stereo(int32_t* side, int32_t* mid, std::size_t count, PredictionWidth width);
+void predictStereo(int32_t* side, int32_t* mid, std::size_t count, PredictionWidth width);
 
-} // namespace mac
+}  // namespace sondrel::mac

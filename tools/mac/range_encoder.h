@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace mac {
+namespace sondrel::mac {
 
 // The range coder of Monkey's Audio 3.98 and later, encoding side.
 //
@@ -13,58 +13,54 @@ namespace mac {
 // normalisation points, a 31-bit `low` with carry propagation into bytes
 // already produced, and a leading byte that is always zero.
 class RangeEncoder {
-public:
-    explicit RangeEncoder(std::vector<uint8_t>& out) : out_(out) {}
+ public:
+  explicit RangeEncoder(std::vector<uint8_t>& out) : out_(out) {}
 
-    // A symbol occupying [cumulative, cumulative + frequency) of a 2^16 total.
-    void encode_frequency(uint32_t cumulative, uint32_t frequency)
-    {
-        normalize();
-        uint32_t step = range_ >> 16;
-        low_ += uint64_t(step) * cumulative;
-        range_ = step * frequency;
+  // A symbol occupying [cumulative, cumulative + frequency) of a 2^16 total.
+  void encodeFrequency(uint32_t cumulative, uint32_t frequency) {
+    normalize();
+    uint32_t step = range_ >> 16;
+    low_ += uint64_t(step) * cumulative;
+    range_ = step * frequency;
+  }
+
+  // `bits` raw bits (at most 16).
+  void encodeBits(uint32_t value, int bits) {
+    normalize();
+    uint32_t step = range_ >> bits;
+    low_ += uint64_t(step) * value;
+    range_ = step;
+  }
+
+  // A value spread evenly over [0, total), total at most 2^16.
+  void encodeUniform(uint32_t value, uint32_t total) {
+    normalize();
+    uint32_t step = range_ / total;
+    low_ += uint64_t(step) * value;
+    range_ = step;
+  }
+
+  // Emits the bytes the decoder reads after the last symbol, including the
+  // normalisation it performs when it closes the frame.
+  void finish();
+
+ private:
+  static constexpr uint32_t kTop = 1u << 31;
+  static constexpr uint32_t kBottom = 1u << 23;
+
+  void normalize() {
+    while (range_ <= kBottom) {
+      shiftLow();
+      range_ <<= 8;
     }
+  }
+  void shiftLow();
 
-    // `bits` raw bits (at most 16).
-    void encode_bits(uint32_t value, int bits)
-    {
-        normalize();
-        uint32_t step = range_ >> bits;
-        low_ += uint64_t(step) * value;
-        range_ = step;
-    }
-
-    // A value spread evenly over [0, total), total at most 2^16.
-    void encode_uniform(uint32_t value, uint32_t total)
-    {
-        normalize();
-        uint32_t step = range_ / total;
-        low_ += uint64_t(step) * value;
-        range_ = step;
-    }
-
-    // Emits the bytes the decoder reads after the last symbol, including the
-    // normalisation it performs when it closes the frame.
-    void finish();
-
-private:
-    static constexpr uint32_t kTop = 1u << 31;
-    static constexpr uint32_t kBottom = 1u << 23;
-
-    void normalize()
-    {
-        while (range_ <= kBottom) {
-            shift_low();
-            range_ <<= 8;
-        }
-    }
-    void shift_low();
-
-    std::vector<uint8_t>& out_;
-    uint64_t low_ = 0;
-    uint32_t range_ = kTop;
-    uint8_t held_byte_ = 0;      // the next byte to emit, still open to a carry
-    uint64_t held_ff_bytes_ = 0; // 0xFF bytes after it, also open to a carry
+  std::vector<uint8_t>& out_;
+  uint64_t low_ = 0;
+  uint32_t range_ = kTop;
+  uint8_t heldByte_ = 0;      // the next byte to emit, still open to a carry
+  uint64_t heldFfBytes_ = 0;  // 0xFF bytes after it, also open to a carry
 };
 
-} // namespace mac
+}  // namespace sondrel::mac

@@ -1,11 +1,14 @@
-// Plain POSIX file access with ownership: the encoder streams through file
-// descriptors so that standard input, pipes and files behave alike.
+// Plain POSIX file access with ownership for our encoder programs: they stream
+// through file descriptors so that standard input, pipes and files behave
+// alike, and an output shows up only once it is complete.
+//
+// `name` arguments say how a failure names the file ("cannot write <name>: ...").
 #pragma once
 
 #include <cstddef>
 #include <string>
 
-namespace sondrel::faac {
+namespace sondrel::tools {
 
 // Owns a file descriptor and closes it once.
 class FileDescriptor {
@@ -20,21 +23,23 @@ class FileDescriptor {
 
   int get() const { return fd_; }
   int release();
-  // Closes now; a failed close can be the first news of a failed write.
-  void closeChecked(const std::string& what);
+  // Closes now; a failed close can be the first news of a failed write, so it
+  // throws Failure.
+  void closeChecked(const std::string& name);
 
  private:
   int fd_ = -1;
 };
 
-// "-" is standard input (left open for the caller's lifetime), anything else a file.
-FileDescriptor openInput(const std::string& path);
+// "-" is standard input (a duplicate, so the descriptor of whoever started us
+// stays open), anything else a file.
+FileDescriptor openInput(const std::string& path, const std::string& name);
 
 // Reads until `size` bytes arrived or the input ended; returns the count read.
-size_t readUpTo(int fd, void* buffer, size_t size);
+size_t readUpTo(int fd, void* buffer, size_t size, const std::string& name);
 
-// Writes all of `data` or throws Failure mentioning `what`.
-void writeAll(int fd, const void* data, size_t size, const std::string& what);
+// Writes all of `data` or throws Failure.
+void writeAll(int fd, const void* data, size_t size, const std::string& name);
 
 // The output file while it is being written. It shows up under its real name
 // only when commit() succeeds; until then it has no name at all (or, where
@@ -43,7 +48,8 @@ void writeAll(int fd, const void* data, size_t size, const std::string& what);
 // complete, and an older file of that name stays as it was.
 class PendingFile {
  public:
-  explicit PendingFile(std::string target);
+  // Throws Failure when `target` is a folder or nothing can be created beside it.
+  PendingFile(std::string target, std::string name);
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
   ~PendingFile();
@@ -55,9 +61,17 @@ class PendingFile {
 
  private:
   std::string target_;
+  std::string name_;
   std::string temporaryName_;  // empty while the file has no name
   FileDescriptor fd_;
   bool committed_ = false;
 };
 
-}  // namespace sondrel::faac
+// An unnamed read-write file in `folder` for data too large to keep in
+// memory; it disappears when closed.
+FileDescriptor createScratchFile(const std::string& folder);
+
+// The folder part of a path ("." when it has none).
+std::string folderOf(const std::string& path);
+
+}  // namespace sondrel::tools

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace sondrel::faac {
+namespace sondrel::tools {
 
 // A failure that ends the run. main() prints what() as the one line the
 // converter may show the user, so the text has to stand on its own.
@@ -11,4 +11,4 @@ class Failure : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-}  // namespace sondrel::faac
+}  // namespace sondrel::tools
