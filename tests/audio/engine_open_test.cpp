@@ -59,12 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenCase{"cri.adx", kDecoderADX, 0, 33}, OpenCase{"lossless.flac", kDecoderFLAC, 16, 1},
                       OpenCase{"hires.flac", kDecoderFLAC, 24, 1}, OpenCase{"pack.wv", kDecoderWavPack, 16, 1},
                       OpenCase{"truaudio.tta", kDecoderTTA, 16, 1}),
-    [](const auto& info) {
-      std::string name = info.param.file;
-      for (auto& ch : name)
-        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      return name;
-    });
+    [](const auto& info) { return test::testName(info.param.file); });
 
 TEST(InformationOpen, SynthesisedFormatsHaveTheirOwnLengths) {
   audio::Engine engine;

@@ -66,12 +66,7 @@ TEST_P(LosslessSeek, SamplesEqualThoseDecodedFromTheStart) {
 INSTANTIATE_TEST_SUITE_P(Fixtures, LosslessSeek,
                          ::testing::Values("sweep20.wav", "sweep20.flac", "sweep20.wv", "hires.flac", "truaudio.tta",
                                            "alac.m4a", "s16_44100_2.aiff"),
-                         [](const auto& info) {
-                           std::string n = info.param;
-                           for (auto& c : n)
-                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return n;
-                         });
+                         [](const auto& info) { return test::testName(info.param); });
 
 class LossySeek : public ::testing::TestWithParam<const char*> {};
 
@@ -119,11 +114,6 @@ TEST_P(LossySeek, PositionIsExactAndDecoderPrimed) {
 INSTANTIATE_TEST_SUITE_P(Fixtures, LossySeek,
                          ::testing::Values("sweep20.mp3", "sweep20_noxing.mp3", "sweep20.mpc", "sweep20.aac",
                                            "sweep20.ogg", "sweep20.wma", "sweep20.m4a"),
-                         [](const auto& info) {
-                           std::string n = info.param;
-                           for (auto& c : n)
-                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return n;
-                         });
+                         [](const auto& info) { return test::testName(info.param); });
 
 }  // namespace

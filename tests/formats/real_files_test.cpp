@@ -98,12 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                     StreamCase{"lossless.flac", 0.001, 0.01}, StreamCase{"hires.flac", 0.001, 0.01},
                     StreamCase{"sweep20.flac", 0.001, 0.01}, StreamCase{"pack.wv", 0.001, 0.01},
                     StreamCase{"sweep20.wv", 0.001, 0.01}, StreamCase{"truaudio.tta", 0.001, 0.01}),
-    [](const auto& info) {
-      std::string name = info.param.fixture;
-      for (char& ch : name)
-        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      return name;
-    });
+    [](const auto& info) { return sondrel::test::testName(info.param.fixture); });
 
 TEST(AgainstFFmpeg, BitsPerSampleOfLosslessFiles) {
   EXPECT_EQ(info(test::fixture("hires.flac"))["bits"], "24");

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -132,6 +133,12 @@ std::string ffprobeStream(const std::string& path, const std::string& field) {
   std::string v = r.out;
   while (!v.empty() && (v.back() == '\n' || v.back() == '\r')) v.pop_back();
   return v;
+}
+
+std::string testName(std::string text) {
+  for (char& c : text)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return text;
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {

@@ -47,4 +47,7 @@ std::string ffprobeStream(const std::string& path, const std::string& field);
 
 void writeFile(const std::string& path, const std::string& bytes);
 
+// A file name made fit to name a parameterised test ("a.mp3" -> "a_mp3").
+std::string testName(std::string text);
+
 }  // namespace sondrel::test
