@@ -24,17 +24,38 @@ void packPcm(const void* data, size_t bytes, SampleFormat format, int floatBits,
   const int width = floatBits / 8;
   out.resize(count * static_cast<size_t>(width));
   uint8_t* o = out.data();
-  // Full scale of the target width; rounding to nearest, clipping at the ends.
+  if (floatBits <= 24) {
+    // Up to 24 bits every value is exact in a float, so the common widths take
+    // the fast single-precision path: scale, clip, round to nearest. One loop
+    // per width keeps the inner loop free of branches.
+    const float scale = static_cast<float>(1 << (floatBits - 1));
+    const float top = scale - 1.0f;
+    auto quantise = [scale, top](float x) {
+      const float v = x * scale;
+      return static_cast<int32_t>(std::lrintf(v > top ? top : (v < -scale ? -scale : v)));
+    };
+    if (floatBits == 8) {
+      for (size_t i = 0; i < count; ++i) o[i] = static_cast<uint8_t>(quantise(in[i]) + 128);  // unsigned
+    } else if (floatBits == 16) {
+      auto* o16 = reinterpret_cast<int16_t*>(o);  // the machine is little-endian, as WAV is
+      for (size_t i = 0; i < count; ++i) o16[i] = static_cast<int16_t>(quantise(in[i]));
+    } else {
+      for (size_t i = 0; i < count; ++i) {
+        const int32_t s = quantise(in[i]);
+        o[3 * i] = static_cast<uint8_t>(s);
+        o[3 * i + 1] = static_cast<uint8_t>(s >> 8);
+        o[3 * i + 2] = static_cast<uint8_t>(s >> 16);
+      }
+    }
+    return;
+  }
+  // 32 bits need double precision to reach full scale without overflow.
   const double scale = std::ldexp(1.0, floatBits - 1);
   const double maxValue = scale - 1.0;
   for (size_t i = 0; i < count; ++i) {
     double v = std::nearbyint(static_cast<double>(in[i]) * scale);
     v = v > maxValue ? maxValue : (v < -scale ? -scale : v);
-    int64_t s = static_cast<int64_t>(v);
-    if (floatBits == 8) {
-      *o++ = static_cast<uint8_t>(s + 128);  // 8-bit WAV is unsigned
-      continue;
-    }
+    const auto s = static_cast<int64_t>(v);
     for (int b = 0; b < width; ++b) *o++ = static_cast<uint8_t>(static_cast<uint64_t>(s) >> (8 * b));
   }
 }
